@@ -1,0 +1,12 @@
+#include "diag/debug_channel.h"
+
+#include <windows.h>
+
+namespace pelrin {
+
+void WriteDebugChannel(const char* line) noexcept
+{
+    OutputDebugStringA(line);
+}
+
+} // namespace pelrin

@@ -1,0 +1,36 @@
+#pragma once
+// PelrinEngineImpl: the per-object core of the engine. Each engine object owns
+// one, with its own full copy of the phrase table, its ignored-phrase list and
+// its cached settings paths. The engine object's methods reach the members
+// directly.
+
+#include "engine/phrase_store.h"
+
+#include <array>
+#include <string>
+
+namespace pelrin {
+
+class PelrinEngineImpl {
+public:
+    // Loads the built-in table. Throws kE_UNEXPECTED (a plain HResult) when
+    // the table cannot be loaded; a half-loaded store is never handed out.
+    PelrinEngineImpl();
+
+    // Loads the given pointer-list table instead (tests bring their own).
+    explicit PelrinEngineImpl(const char* const* phraseTable);
+
+    PelrinEngineImpl(const PelrinEngineImpl&) = delete;
+    PelrinEngineImpl& operator=(const PelrinEngineImpl&) = delete;
+
+    std::array<FirstWordMap, kBucketCount> m_buckets;
+    AlternateMap m_alternates;
+    PhraseSet m_ignoredPhrases;
+    std::string m_appFolder;
+    std::string m_appIniFile;
+
+private:
+    void LoadPhraseTable(const char* const* table);
+};
+
+} // namespace pelrin

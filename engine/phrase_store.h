@@ -1,0 +1,55 @@
+#pragma once
+// Orderings and containers of the phrase store.
+
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace pelrin {
+
+// Byte order after folding 'A'..'Z' to 'a'..'z' (nothing else folds, whatever
+// the code page); stops at the first zero byte; a prefix orders first.
+int CompareCaseInsensitive(const char* left, const char* right) noexcept;
+
+struct CaseInsensitiveLess {
+    bool operator()(const std::string& left, const std::string& right) const noexcept
+    {
+        return CompareCaseInsensitive(left.c_str(), right.c_str()) < 0;
+    }
+};
+
+// Unique under CaseInsensitiveLess; an element keeps the case it was inserted in.
+using PhraseSet = std::set<std::string, CaseInsensitiveLess>;
+
+// One first-word bucket: first word -> the phrases that begin with it.
+using FirstWordMap = std::map<std::string, PhraseSet, CaseInsensitiveLess>;
+
+// Phrase -> alternate, keys in plain (unsigned, case-sensitive) byte order;
+// equal keys keep their insertion order.
+using AlternateMap = std::multimap<std::string, std::string>;
+
+inline constexpr int kBucketCount = 256;
+
+// 'A'..'Z' give 97..122, other bytes below 0x80 their own value; bytes of
+// 0x80 and above give a negative index that must never reach the buckets.
+constexpr int BucketIndex(char firstByte) noexcept
+{
+    if (firstByte >= 'A' && firstByte <= 'Z')
+        return firstByte - 'A' + 'a';
+    return static_cast<signed char>(firstByte);
+}
+
+// The bytes before the first space, or the whole phrase when it has none.
+constexpr std::string_view FirstWord(std::string_view phrase) noexcept
+{
+    return phrase.substr(0, phrase.find(' '));
+}
+
+// An ASCII letter or digit, the only first bytes a word lookup reaches.
+constexpr bool IsAsciiAlnum(int c) noexcept
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+} // namespace pelrin

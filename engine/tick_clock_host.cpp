@@ -1,0 +1,14 @@
+#include "engine/tick_clock.h"
+
+#include <chrono>
+
+namespace pelrin {
+
+std::uint32_t TickCountMs() noexcept
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+} // namespace pelrin

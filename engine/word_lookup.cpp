@@ -1,0 +1,19 @@
+#include "engine/word_lookup.h"
+
+namespace pelrin {
+
+const PhraseSet* FindPhrasesOfFirstWord(const PelrinEngineImpl& impl, const std::string& word)
+{
+    if (word.empty())
+        return nullptr;
+    const int folded = BucketIndex(word.front());
+    if (folded < 0 || !IsAsciiAlnum(folded))
+        return nullptr;
+    const FirstWordMap& bucket = impl.m_buckets[static_cast<std::size_t>(folded)];
+    if (bucket.empty())
+        return nullptr;
+    const auto found = bucket.find(word);
+    return found == bucket.end() ? nullptr : &found->second;
+}
+
+} // namespace pelrin

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The whole test suite: installs what is missing, builds every preset and runs
+# all their tests (host, host-asan, win64 under Wine, win32 static checks) in
+# one ctest run, ending with ctest's summary.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh host host-asan win64 win32
+
+# One test tree over the four builds, so one ctest run reports them all.
+cat > build/CTestTestfile.cmake <<'CTEST'
+subdirs("host")
+subdirs("host-asan")
+subdirs("win64")
+subdirs("win32")
+CTEST
+
+cleanup() { WINEPREFIX="$PWD/build/win64/wine/prefix" wineserver -k >/dev/null 2>&1 || true; }
+trap cleanup EXIT
+ctest --test-dir build --output-on-failure -j2 "$@"
