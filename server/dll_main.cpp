@@ -1,9 +1,16 @@
+#include "server/module.h"
+
 #include <windows.h>
 
-// The library starts nothing at load time.
+// The library starts nothing at load time: attaching only sets up the module
+// object, detaching tears it down.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
 {
-    if (reason == DLL_PROCESS_ATTACH)
+    if (reason == DLL_PROCESS_ATTACH) {
+        pelrin::g_module.Init(nullptr, instance);
         DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        pelrin::g_module.Term();
+    }
     return TRUE;
 }

@@ -9,7 +9,20 @@
 
 namespace pelrin {
 
-template <typename T, auto Close, T Invalid = T{}>
+// The "holds nothing" value of a handle type, as a function: INVALID_HANDLE_VALUE
+// is a cast pointer and cannot be a template argument itself.
+template <typename T>
+constexpr T NullValue() noexcept
+{
+    return T{};
+}
+
+inline HANDLE InvalidHandleValue() noexcept
+{
+    return INVALID_HANDLE_VALUE;
+}
+
+template <typename T, auto Close, auto Invalid = &NullValue<T>>
 class UniqueResource {
 public:
     UniqueResource() noexcept = default;
@@ -26,16 +39,16 @@ public:
     ~UniqueResource() { reset(); }
 
     T get() const noexcept { return m_value; }
-    explicit operator bool() const noexcept { return m_value != Invalid; }
+    explicit operator bool() const noexcept { return m_value != Invalid(); }
 
-    void reset(T value = Invalid) noexcept
+    void reset(T value = Invalid()) noexcept
     {
         const T old = std::exchange(m_value, value);
-        if (old != Invalid)
+        if (old != Invalid())
             Close(old);
     }
 
-    [[nodiscard]] T release() noexcept { return std::exchange(m_value, Invalid); }
+    [[nodiscard]] T release() noexcept { return std::exchange(m_value, Invalid()); }
 
     // Frees what is held and hands out the slot for an output parameter.
     T* addressof() noexcept
@@ -45,15 +58,23 @@ public:
     }
 
 private:
-    T m_value = Invalid;
+    T m_value = Invalid();
 };
 
 using UniqueBstr = UniqueResource<BSTR, &SysFreeString>;
 using UniqueHkey = UniqueResource<HKEY, &RegCloseKey>;
 using UniqueHmodule = UniqueResource<HMODULE, &FreeLibrary>;
 using UniqueHandle = UniqueResource<HANDLE, &CloseHandle>;
-using UniqueFileHandle = UniqueResource<HANDLE, &CloseHandle, INVALID_HANDLE_VALUE>;
+using UniqueFileHandle = UniqueResource<HANDLE, &CloseHandle, &InvalidHandleValue>;
 using UniqueSafeArray = UniqueResource<SAFEARRAY*, &SafeArrayDestroy>;
+using UniqueWindow = UniqueResource<HWND, &DestroyWindow>;
+
+inline void FreeProcessHeapBlock(void* block) noexcept
+{
+    HeapFree(GetProcessHeap(), 0, block);
+}
+// A block from HeapAlloc on the process heap.
+using UniqueProcessHeapBlock = UniqueResource<void*, &FreeProcessHeapBlock>;
 
 // A VARIANT that is cleared when it goes out of scope.
 class UniqueVariant {
@@ -80,6 +101,21 @@ public:
 
 private:
     VARIANT m_value;
+};
+
+// Holds a critical section for the lifetime of the scope.
+class CriticalSectionLock {
+public:
+    explicit CriticalSectionLock(CRITICAL_SECTION& section) noexcept : m_section(section)
+    {
+        EnterCriticalSection(&m_section);
+    }
+    CriticalSectionLock(const CriticalSectionLock&) = delete;
+    CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+    ~CriticalSectionLock() { LeaveCriticalSection(&m_section); }
+
+private:
+    CRITICAL_SECTION& m_section;
 };
 
 } // namespace pelrin

@@ -1,0 +1,601 @@
+#include "server/registry_script.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace pelrin {
+namespace {
+
+// Returns from the enclosing function when the expression gives a failure.
+#define PELRIN_RETURN_IF_FAILED(expression)                                                        \
+    do {                                                                                           \
+        if (const std::int32_t result_ = (expression); result_ != kScriptOk)                       \
+            return result_;                                                                        \
+    } while (false)
+
+constexpr char kQuote = '\'';
+constexpr std::size_t kInitialSubstitutionRoom = 10;
+// Any non-zero status stops a recursive removal that goes deeper than the
+// registry itself allows (a link loop, say).
+constexpr std::int32_t kErrorTooDeep = 1010; // ERROR_BADKEY
+
+bool IsWhiteSpace(char c) noexcept
+{
+    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
+}
+
+char FoldAscii(char c) noexcept
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoringCase(std::string_view left, std::string_view right) noexcept
+{
+    return left.size() == right.size() &&
+           std::equal(left.begin(), left.end(), right.begin(),
+                      [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
+}
+
+bool StartsWith(const std::string& token, char c) noexcept
+{
+    return !token.empty() && token.front() == c;
+}
+
+// One character step that never passes the terminator, whatever the code
+// page's idea of a character is.
+const char* Step(const AnsiText& text, const char* position) noexcept
+{
+    if (*position == '\0')
+        return position;
+    const char* next = text.NextCharacter(position);
+    if (next <= position)
+        return position + 1;
+    for (const char* p = position + 1; p < next; ++p) {
+        if (*p == '\0')
+            return p;
+    }
+    return next;
+}
+
+struct RootName {
+    const char* shortName;
+    const char* longName;
+    RootKey root;
+};
+
+constexpr std::array<RootName, 7> kRootNames{{
+    {"HKCR", "HKEY_CLASSES_ROOT", RootKey::ClassesRoot},
+    {"HKCU", "HKEY_CURRENT_USER", RootKey::CurrentUser},
+    {"HKLM", "HKEY_LOCAL_MACHINE", RootKey::LocalMachine},
+    {"HKU", "HKEY_USERS", RootKey::Users},
+    {"HKPD", "HKEY_PERFORMANCE_DATA", RootKey::PerformanceData},
+    {"HKDD", "HKEY_DYN_DATA", RootKey::DynData},
+    {"HKCC", "HKEY_CURRENT_CONFIG", RootKey::CurrentConfig},
+}};
+
+bool FindRoot(const std::string& token, RootKey& root) noexcept
+{
+    for (const RootName& name : kRootNames) {
+        if (EqualsIgnoringCase(token, name.shortName) || EqualsIgnoringCase(token, name.longName)) {
+            root = name.root;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Keys that hold everybody's registrations: never removed by force.
+bool IsProtected(const std::string& name) noexcept
+{
+    return EqualsIgnoringCase(name, "CLSID") || EqualsIgnoringCase(name, "TYPELIB");
+}
+
+// Closes the key it holds when it goes out of scope; Close() reports the
+// result when it matters.
+class OpenedKey {
+public:
+    explicit OpenedKey(RegistryAccess& registry) noexcept : m_registry(registry) {}
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+    ~OpenedKey() { static_cast<void>(Close()); }
+
+    RegistryKey Get() const noexcept { return m_key; }
+
+    // Closes what is held and hands out the slot for an opening call.
+    RegistryKey& Receive() noexcept
+    {
+        static_cast<void>(Close());
+        return m_key;
+    }
+
+    std::int32_t Close() noexcept
+    {
+        const RegistryKey key = std::exchange(m_key, RegistryKey::None);
+        return key == RegistryKey::None ? 0 : m_registry.CloseKey(key);
+    }
+
+private:
+    RegistryAccess& m_registry;
+    RegistryKey m_key = RegistryKey::None;
+};
+
+// Runs a block function, turning exhausted memory into a result.
+template <typename Function>
+std::int32_t Guarded(Function&& function) noexcept
+{
+    try {
+        return function();
+    } catch (const std::bad_alloc&) {
+        return kScriptOutOfMemory;
+    }
+}
+
+// One run over one substituted text.
+class ScriptRun {
+public:
+    ScriptRun(RegistryAccess& registry, const AnsiText& text, const char* script) noexcept
+        : m_registry(registry), m_text(text), m_position(script)
+    {
+    }
+
+    std::int32_t Run(bool registerMode);
+
+private:
+    void SkipWhiteSpace() noexcept
+    {
+        while (IsWhiteSpace(*m_position))
+            ++m_position;
+    }
+
+    bool AppendCharacter(std::string& token);
+    std::int32_t ReadToken(std::string& token);
+    std::int32_t SkipAssignment(std::string& token);
+    std::int32_t WriteValue(RegistryKey key, const char* valueName, std::string& token);
+    std::int32_t CheckKeyName(const std::string& name) const noexcept;
+    std::int32_t OpenOrCreate(RegistryKey parent, const std::string& name, OpenedKey& key);
+    std::int32_t ProcessBlock(RegistryKey parent, bool registerMode, int depth);
+    std::int32_t StepOverBlock();
+    bool HasSubkeys(RegistryKey key);
+    bool HasValues(RegistryKey key);
+    std::int32_t RemoveTree(RegistryKey parent, const char* name, int depth);
+
+    RegistryAccess& m_registry;
+    const AnsiText& m_text;
+    const char* m_position;
+};
+
+std::int32_t ScriptRun::Run(bool registerMode)
+{
+    std::string token;
+    for (;;) {
+        SkipWhiteSpace();
+        if (*m_position == '\0')
+            return kScriptOk;
+        PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        RootKey rootName{};
+        if (!FindRoot(token, rootName))
+            return kScriptSyntaxError;
+        const RegistryKey root = m_registry.Root(rootName);
+        PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        if (!StartsWith(token, '{'))
+            return kScriptSyntaxError;
+
+        if (!registerMode) {
+            PELRIN_RETURN_IF_FAILED(Guarded([&] { return ProcessBlock(root, false, 1); }));
+            continue;
+        }
+        const char* const blockStart = m_position;
+        const std::int32_t result = Guarded([&] { return ProcessBlock(root, true, 1); });
+        if (result != kScriptOk) {
+            // Take out again what this root block wrote; earlier blocks stay.
+            m_position = blockStart;
+            static_cast<void>(Guarded([&] { return ProcessBlock(root, false, 1); }));
+            return result;
+        }
+    }
+}
+
+bool ScriptRun::AppendCharacter(std::string& token)
+{
+    const char* const next = Step(m_text, m_position);
+    const auto length = static_cast<std::size_t>(next - m_position);
+    if (token.size() + length + 1 > kTokenBufferBytes)
+        return false;
+    token.append(m_position, length);
+    m_position = next;
+    return true;
+}
+
+std::int32_t ScriptRun::ReadToken(std::string& token)
+{
+    token.clear();
+    SkipWhiteSpace();
+    if (*m_position == '\0')
+        return kScriptSyntaxError;
+
+    if (*m_position != kQuote) {
+        while (*m_position != '\0' && !IsWhiteSpace(*m_position)) {
+            if (!AppendCharacter(token))
+                return kScriptSyntaxError;
+        }
+        return kScriptOk;
+    }
+
+    m_position = Step(m_text, m_position);
+    // A quote followed by another quote is one quote of the content.
+    while (*m_position != '\0' && !(*m_position == kQuote && m_position[1] != kQuote)) {
+        if (*m_position == kQuote)
+            m_position = Step(m_text, m_position);
+        if (token.size() >= kMaxQuotedTokenBytes || !AppendCharacter(token))
+            return kScriptSyntaxError;
+    }
+    if (*m_position == '\0')
+        return kScriptSyntaxError;
+    m_position = Step(m_text, m_position);
+    return kScriptOk;
+}
+
+std::int32_t ScriptRun::SkipAssignment(std::string& token)
+{
+    if (token != "=")
+        return kScriptOk;
+    std::string skipped;
+    PELRIN_RETURN_IF_FAILED(ReadToken(skipped));
+    PELRIN_RETURN_IF_FAILED(ReadToken(skipped));
+    return ReadToken(token);
+}
+
+std::int32_t ScriptRun::WriteValue(RegistryKey key, const char* valueName, std::string& token)
+{
+    std::string type;
+    PELRIN_RETURN_IF_FAILED(ReadToken(type));
+    const bool isString = EqualsIgnoringCase(type, "s");
+    if (!isString && !EqualsIgnoringCase(type, "d"))
+        return kScriptSyntaxError;
+    std::string value;
+    PELRIN_RETURN_IF_FAILED(ReadToken(value));
+
+    std::int32_t status = 0;
+    if (isString) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(value.c_str());
+        status = m_registry.SetValue(key, valueName, ValueType::String, {bytes, value.size() + 1});
+    } else {
+        // A text the conversion refuses fails the entry: no made-up number is written.
+        std::int32_t number = 0;
+        const std::int32_t converted = m_text.TextToInt32(value.c_str(), number);
+        if (converted != kScriptOk)
+            return converted < 0 ? converted : kScriptFail;
+        const auto bits = static_cast<std::uint32_t>(number);
+        std::array<std::uint8_t, 4> bytes{};
+        std::memcpy(bytes.data(), &bits, bytes.size());
+        status = m_registry.SetValue(key, valueName, ValueType::Dword, bytes);
+    }
+    if (status != 0)
+        return HResultFromWin32(status);
+    return ReadToken(token);
+}
+
+// One level per entry: no separator, and not empty (an empty name stands for
+// the parent itself, which deleting or force-removing would take away whole).
+std::int32_t ScriptRun::CheckKeyName(const std::string& name) const noexcept
+{
+    if (name.empty())
+        return kScriptSyntaxError;
+    for (const char* p = name.c_str(); *p != '\0'; p = Step(m_text, p)) {
+        if (*p == '\\')
+            return kScriptSyntaxError;
+    }
+    return kScriptOk;
+}
+
+std::int32_t ScriptRun::OpenOrCreate(RegistryKey parent, const std::string& name, OpenedKey& key)
+{
+    if (m_registry.OpenKey(parent, name.c_str(), KeyAccess::All, key.Receive()) == 0)
+        return kScriptOk;
+    if (m_registry.OpenKey(parent, name.c_str(), KeyAccess::Read, key.Receive()) == 0)
+        return kScriptOk;
+    if (m_registry.CreateKey(parent, name.c_str(), key.Receive()) == 0)
+        return kScriptOk;
+    return kScriptSyntaxError;
+}
+
+bool ScriptRun::HasSubkeys(RegistryKey key)
+{
+    KeyCounts counts;
+    return m_registry.QueryCounts(key, counts) == 0 && counts.subkeys > 0;
+}
+
+// A lone non-empty default value does not count: such a key is removed.
+bool ScriptRun::HasValues(RegistryKey key)
+{
+    KeyCounts counts;
+    if (m_registry.QueryCounts(key, counts) != 0 || counts.values == 0)
+        return false;
+    if (counts.values > 1)
+        return true;
+    std::uint32_t defaultSize = 0;
+    const bool loneNonEmptyDefault =
+        m_registry.QueryDefaultValueSize(key, defaultSize) == 0 && defaultSize > 0;
+    return !loneNonEmptyDefault;
+}
+
+std::int32_t ScriptRun::RemoveTree(RegistryKey parent, const char* name, int depth)
+{
+    if (depth > kMaxBlockDepth)
+        return kErrorTooDeep;
+    OpenedKey key(m_registry);
+    std::int32_t status = m_registry.OpenKey(parent, name, KeyAccess::All, key.Receive());
+    if (status != 0)
+        return status;
+    std::array<char, kSubkeyNameBufferChars> subkey{};
+    while (m_registry.EnumSubkey(key.Get(), 0, subkey) == 0) {
+        subkey.back() = '\0';
+        status = RemoveTree(key.Get(), subkey.data(), depth + 1);
+        if (status != 0)
+            return status;
+    }
+    static_cast<void>(key.Close());
+    return m_registry.DeleteKey(parent, name);
+}
+
+// Recovery: steps over a block and every block nested in it, touching
+// nothing, entry by entry as ProcessBlock reads them. Iterative, so that no
+// nesting of blocks that are only stepped over can exhaust the stack.
+std::int32_t ScriptRun::StepOverBlock()
+{
+    std::string token;
+    std::size_t openBlocks = 1;
+    PELRIN_RETURN_IF_FAILED(ReadToken(token));
+    for (;;) {
+        if (StartsWith(token, '}')) {
+            if (--openBlocks == 0)
+                return kScriptOk;
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+            PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
+            continue;
+        }
+        if (EqualsIgnoringCase(token, "Delete") || EqualsIgnoringCase(token, "ForceRemove"))
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        if (EqualsIgnoringCase(token, "NoRemove"))
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        if (EqualsIgnoringCase(token, "Val")) {
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+            if (token != "=")
+                return kScriptSyntaxError;
+            PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
+            continue;
+        }
+        PELRIN_RETURN_IF_FAILED(CheckKeyName(token));
+        if (token.size() > kMaxRemovableKeyNameBytes)
+            return kScriptSyntaxError;
+        PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
+        if (StartsWith(token, '{')) {
+            ++openBlocks;
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        }
+    }
+}
+
+std::int32_t ScriptRun::ProcessBlock(RegistryKey parent, bool registerMode, int depth)
+{
+    if (depth > kMaxBlockDepth)
+        return kScriptSyntaxError;
+
+    std::string token;
+    OpenedKey key(m_registry);
+    std::string keyName;
+    bool mayRemove = true;
+    bool recovering = false;
+
+    PELRIN_RETURN_IF_FAILED(ReadToken(token));
+    while (!StartsWith(token, '}')) {
+        const bool isDelete = EqualsIgnoringCase(token, "Delete");
+        if (isDelete || EqualsIgnoringCase(token, "ForceRemove")) {
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+            if (registerMode) {
+                PELRIN_RETURN_IF_FAILED(CheckKeyName(token));
+                if (!IsProtected(token))
+                    static_cast<void>(RemoveTree(parent, token.c_str(), 0));
+                if (isDelete) {
+                    PELRIN_RETURN_IF_FAILED(ReadToken(token));
+                    PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
+                    // The removed key has nothing to hold a block.
+                    if (StartsWith(token, '{'))
+                        return kScriptSyntaxError;
+                    continue;
+                }
+            }
+        }
+
+        if (EqualsIgnoringCase(token, "NoRemove")) {
+            // Protects this entry and every later one of this block.
+            mayRemove = false;
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        }
+
+        if (EqualsIgnoringCase(token, "Val")) {
+            std::string valueName;
+            PELRIN_RETURN_IF_FAILED(ReadToken(valueName));
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+            if (token != "=")
+                return kScriptSyntaxError;
+            if (registerMode) {
+                PELRIN_RETURN_IF_FAILED(WriteValue(parent, valueName.c_str(), token));
+                // A value has no subkeys to hold a block.
+                if (StartsWith(token, '{'))
+                    return kScriptSyntaxError;
+                continue;
+            }
+            if (!recovering)
+                static_cast<void>(m_registry.DeleteValue(parent, valueName.c_str()));
+            PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
+            continue;
+        }
+
+        PELRIN_RETURN_IF_FAILED(CheckKeyName(token));
+
+        if (registerMode) {
+            PELRIN_RETURN_IF_FAILED(OpenOrCreate(parent, token, key));
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+            if (token == "=")
+                PELRIN_RETURN_IF_FAILED(WriteValue(key.Get(), nullptr, token));
+            if (StartsWith(token, '{')) {
+                PELRIN_RETURN_IF_FAILED(ProcessBlock(key.Get(), true, depth + 1));
+                PELRIN_RETURN_IF_FAILED(ReadToken(token));
+            }
+            continue;
+        }
+
+        // Unregister mode. A key that cannot be opened puts the block into
+        // recovery: the text is only stepped over, nothing is touched.
+        if (token.size() > kMaxRemovableKeyNameBytes)
+            return kScriptSyntaxError;
+        if (!recovering && m_registry.OpenKey(parent, token.c_str(), KeyAccess::All, key.Receive()) != 0)
+            recovering = true;
+        keyName = token;
+
+        if (!recovering && !HasSubkeys(key.Get()) && !HasValues(key.Get())) {
+            if (key.Close() != 0)
+                return kScriptSyntaxError;
+            if (mayRemove)
+                static_cast<void>(m_registry.DeleteKey(parent, keyName.c_str()));
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+            PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
+            if (StartsWith(token, '{')) {
+                // Nothing was below the key: step over its block, so the next
+                // entry is read in step.
+                PELRIN_RETURN_IF_FAILED(StepOverBlock());
+                PELRIN_RETURN_IF_FAILED(ReadToken(token));
+                PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
+            }
+            continue;
+        }
+
+        PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
+        bool blockProcessed = false;
+        if (StartsWith(token, '{')) {
+            PELRIN_RETURN_IF_FAILED(recovering ? StepOverBlock() : ProcessBlock(key.Get(), false, depth + 1));
+            blockProcessed = true;
+        }
+        if (recovering) {
+            // Recovery ends once the block of an entry has been stepped over.
+            if (blockProcessed) {
+                recovering = false;
+                PELRIN_RETURN_IF_FAILED(ReadToken(token));
+                PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
+            }
+            continue;
+        }
+        if (HasSubkeys(key.Get())) {
+            // Subkeys the script does not name belong to others: the key stays.
+            if (blockProcessed)
+                PELRIN_RETURN_IF_FAILED(ReadToken(token));
+            continue;
+        }
+        if (key.Close() != 0)
+            return kScriptSyntaxError;
+        if (mayRemove)
+            static_cast<void>(m_registry.DeleteKey(parent, keyName.c_str()));
+        if (blockProcessed) {
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+            PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
+        }
+    }
+    return kScriptOk;
+}
+
+} // namespace
+
+RegistryScriptInterpreter::RegistryScriptInterpreter(RegistryAccess& registry, const AnsiText& text)
+    : m_registry(registry), m_text(text)
+{
+}
+
+std::int32_t RegistryScriptInterpreter::AddSubstitution(std::wstring_view name,
+                                                        std::wstring_view value) noexcept
+{
+    try {
+        if (m_substitutions.size() == m_substitutions.capacity())
+            m_substitutions.reserve(std::max(kInitialSubstitutionRoom, 2 * m_substitutions.capacity()));
+        m_substitutions.push_back({std::wstring(name), std::wstring(value)});
+        return kScriptOk;
+    } catch (const std::bad_alloc&) {
+        return kScriptOutOfMemory;
+    }
+}
+
+std::int32_t RegistryScriptInterpreter::RunScript(const char* script, bool registerMode) noexcept
+{
+    if (script == nullptr)
+        return kScriptFail;
+    try {
+        std::string text;
+        PELRIN_RETURN_IF_FAILED(Substitute(script, text));
+        ScriptRun run(m_registry, m_text, text.c_str());
+        return run.Run(registerMode);
+    } catch (const std::bad_alloc&) {
+        return kScriptOutOfMemory;
+    }
+}
+
+std::int32_t RegistryScriptInterpreter::Substitute(const char* script, std::string& output) const
+{
+    output.clear();
+    output.reserve(std::max<std::size_t>(2 * std::strlen(script), 1));
+    const char* position = script;
+    while (*position != '\0') {
+        const char* next = Step(m_text, position);
+        if (*position != '%') {
+            output.append(position, next);
+            position = next;
+            continue;
+        }
+        position = next;
+        if (*position == '%') {
+            output.push_back('%');
+            position = Step(m_text, position);
+            continue;
+        }
+        const char* const nameStart = position;
+        while (*position != '\0' && *position != '%')
+            position = Step(m_text, position);
+        if (*position == '\0')
+            return kScriptSyntaxError;
+        const std::string_view name(nameStart, static_cast<std::size_t>(position - nameStart));
+        if (name.size() > kMaxPlaceholderNameBytes)
+            return kScriptFail;
+
+        const Substitution* found = nullptr;
+        std::string ansi;
+        for (const Substitution& substitution : m_substitutions) {
+            PELRIN_RETURN_IF_FAILED(m_text.ToAnsi(substitution.name, ansi));
+            if (EqualsIgnoringCase(ansi, name)) {
+                found = &substitution;
+                break;
+            }
+        }
+        if (found == nullptr)
+            return kScriptSyntaxError;
+        PELRIN_RETURN_IF_FAILED(m_text.ToAnsi(found->value, ansi));
+        // Doubled, an apostrophe of the value stays inside its quoted token.
+        for (const char* v = ansi.c_str(); *v != '\0';) {
+            const char* const vNext = Step(m_text, v);
+            if (*v == kQuote)
+                output.push_back(kQuote);
+            output.append(v, vNext);
+            v = vNext;
+        }
+        position = Step(m_text, position);
+    }
+    return kScriptOk;
+}
+
+#undef PELRIN_RETURN_IF_FAILED
+
+} // namespace pelrin

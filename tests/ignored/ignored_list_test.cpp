@@ -1,0 +1,189 @@
+// The ignored-phrase list: moving phrases between their first word's set and
+// the list, the first-character rules, and the partial states of restoring.
+
+#include "engine/engine_error.h"
+#include "engine/word_lookup.h"
+#include "ignored/ignored_list.h"
+#include "tests/support/scenario.h"
+#include "tests/support/test_phrase_table.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pelrin {
+namespace {
+
+using test::RunScenarioCapturingDebugOutput;
+using test::TestPhraseTable;
+
+using Phrases = std::vector<std::string>;
+
+const TestPhraseTable& Table()
+{
+    static const TestPhraseTable table{
+        {"Apple pie", "tart"}, {"apple crumble"}, {"1st prize"}, {"Banana split"}, {"cherry pie"}};
+    return table;
+}
+
+// The phrases word matching offers for a word: nullopt when no first word matches.
+std::optional<Phrases> Offered(const PelrinEngineImpl& impl, const std::string& word)
+{
+    const PhraseSet* set = FindPhrasesOfFirstWord(impl, word);
+    if (set == nullptr)
+        return std::nullopt;
+    return Phrases(set->begin(), set->end());
+}
+
+Phrases Listed(const PelrinEngineImpl& impl)
+{
+    return {impl.m_ignoredPhrases.begin(), impl.m_ignoredPhrases.end()};
+}
+
+class IgnoredList : public testing::Test {
+protected:
+    PelrinEngineImpl m_impl{Table().get()};
+};
+
+TEST_F(IgnoredList, IgnoringMovesATablePhraseOutOfItsSetOnce)
+{
+    EXPECT_EQ(IgnorePhrase(m_impl, "Apple pie"), kS_OK);
+    EXPECT_EQ(Offered(m_impl, "apple"), Phrases{"apple crumble"});
+    EXPECT_EQ(Listed(m_impl), Phrases{"Apple pie"});
+    EXPECT_EQ(m_impl.m_alternates.count("Apple pie"), 1u);
+
+    // Again, or a case variant: nothing changes.
+    EXPECT_EQ(IgnorePhrase(m_impl, "Apple pie"), kS_OK);
+    EXPECT_EQ(IgnorePhrase(m_impl, "APPLE PIE"), kS_OK);
+    EXPECT_EQ(Listed(m_impl), Phrases{"Apple pie"});
+    EXPECT_EQ(Offered(m_impl, "apple"), Phrases{"apple crumble"});
+}
+
+TEST_F(IgnoredList, TheListKeepsTheCallersCaseAndRestoresInIt)
+{
+    EXPECT_EQ(IgnorePhrase(m_impl, "apple PIE"), kS_OK);
+    EXPECT_EQ(Listed(m_impl), Phrases{"apple PIE"});
+    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "APPLE pie"), kS_OK);
+    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "apple PIE"}));
+    EXPECT_TRUE(Listed(m_impl).empty());
+
+    EXPECT_EQ(IgnorePhrase(m_impl, "BANANA SPLIT"), kS_OK);
+    EXPECT_EQ(RestoreAllIgnoredPhrases(m_impl), kS_OK);
+    EXPECT_EQ(Offered(m_impl, "banana"), Phrases{"BANANA SPLIT"});
+}
+
+TEST_F(IgnoredList, IgnoringLeavesTheWordsEntryEvenWhenEmpty)
+{
+    EXPECT_EQ(IgnorePhrase(m_impl, "Apple pie"), kS_OK);
+    EXPECT_EQ(IgnorePhrase(m_impl, "apple crumble"), kS_OK);
+    EXPECT_EQ(Offered(m_impl, "apple"), Phrases{});
+
+    // An unknown phrase of a non-empty bucket: its word gets an empty entry.
+    EXPECT_EQ(IgnorePhrase(m_impl, "avocado toast"), kS_OK);
+    EXPECT_EQ(Offered(m_impl, "Avocado"), Phrases{});
+    EXPECT_EQ(Listed(m_impl), (Phrases{"apple crumble", "Apple pie"}));
+    // One of an empty bucket: no entry.
+    EXPECT_EQ(IgnorePhrase(m_impl, "zebra crossing"), kS_OK);
+    EXPECT_EQ(Offered(m_impl, "zebra"), std::nullopt);
+    EXPECT_TRUE(m_impl.m_buckets['z'].empty());
+}
+
+TEST_F(IgnoredList, OnlyALetterOrDigitFirstByteHasABucket)
+{
+    EXPECT_EQ(IgnorePhrase(m_impl, ""), kS_OK);
+    EXPECT_EQ(IgnorePhrase(m_impl, " Apple pie"), kS_OK);
+    EXPECT_EQ(IgnorePhrase(m_impl, "1st prize"), kS_OK);
+    for (const char* phrase : {"_Apple pie", "[x]", "-", "\xC4pfel", "\x80", "\xFF"})
+        EXPECT_EQ(IgnorePhrase(m_impl, phrase), kE_UNEXPECTED) << phrase;
+    EXPECT_EQ(Listed(m_impl), Phrases{"1st prize"});
+    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
+}
+
+TEST_F(IgnoredList, RestoringNeedsAListedPhrase)
+{
+    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "Apple pie"), kE_UNEXPECTED);
+    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, ""), kE_UNEXPECTED);
+    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
+}
+
+// Phrases loaded from the settings file are listed without leaving their set.
+TEST_F(IgnoredList, RestoringALoadedPhrasePutsItUnderItsWordWhenItsBucketHasAny)
+{
+    m_impl.m_ignoredPhrases = {"apple crumble", "apricot jam", "zebra crossing"};
+    // Still in its set: the set is unchanged and the entry leaves the list.
+    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "APPLE CRUMBLE"), kS_OK);
+    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
+    // Not in the table: it joins the store under a new entry of its word.
+    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "apricot jam"), kS_OK);
+    EXPECT_EQ(Offered(m_impl, "apricot"), Phrases{"apricot jam"});
+    EXPECT_EQ(m_impl.m_alternates.count("apricot jam"), 0u);
+    // Its bucket is empty: it stays listed.
+    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "zebra crossing"), kS_OK);
+    EXPECT_EQ(Listed(m_impl), Phrases{"zebra crossing"});
+    EXPECT_EQ(Offered(m_impl, "zebra"), std::nullopt);
+}
+
+TEST_F(IgnoredList, RestoringALoadedPhraseWithoutALetterOrDigitFirstFails)
+{
+    m_impl.m_ignoredPhrases = {"_under score", " leading blank"};
+    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "_under score"), kE_UNEXPECTED);
+    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, " leading blank"), kE_UNEXPECTED);
+    EXPECT_EQ(Listed(m_impl), (Phrases{" leading blank", "_under score"}));
+}
+
+TEST_F(IgnoredList, RestoringAllPutsEveryPhraseBackAndEmptiesTheList)
+{
+    EXPECT_EQ(RestoreAllIgnoredPhrases(m_impl), kS_OK);
+    EXPECT_EQ(IgnorePhrase(m_impl, "cherry pie"), kS_OK);
+    EXPECT_EQ(IgnorePhrase(m_impl, "Banana split"), kS_OK);
+    EXPECT_EQ(IgnorePhrase(m_impl, "apple crumble"), kS_OK);
+    // List order is case-insensitive: a capital B sorts between a and c.
+    EXPECT_EQ(Listed(m_impl), (Phrases{"apple crumble", "Banana split", "cherry pie"}));
+    EXPECT_EQ(RestoreAllIgnoredPhrases(m_impl), kS_OK);
+    EXPECT_TRUE(Listed(m_impl).empty());
+    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
+    EXPECT_EQ(Offered(m_impl, "banana"), Phrases{"Banana split"});
+    EXPECT_EQ(Offered(m_impl, "cherry"), Phrases{"cherry pie"});
+}
+
+TEST_F(IgnoredList, RestoringAllStopsAtTheFirstEntryThatCannotGoBack)
+{
+    EXPECT_EQ(IgnorePhrase(m_impl, "apple crumble"), kS_OK);
+    EXPECT_EQ(IgnorePhrase(m_impl, "cherry pie"), kS_OK);
+    // '{' sorts after every letter; its entry is reached last.
+    m_impl.m_ignoredPhrases.insert("{braces}");
+    EXPECT_EQ(RestoreAllIgnoredPhrases(m_impl), kE_UNEXPECTED);
+    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
+    EXPECT_EQ(Offered(m_impl, "cherry"), Phrases{"cherry pie"});
+    EXPECT_EQ(Listed(m_impl), (Phrases{"apple crumble", "cherry pie", "{braces}"}));
+
+    // An entry of an empty bucket stops it with S_OK, the list still whole.
+    m_impl.m_ignoredPhrases = {"apple crumble", "yellow", "zebra crossing"};
+    EXPECT_EQ(IgnorePhrase(m_impl, "Apple pie"), kS_OK);
+    EXPECT_EQ(RestoreAllIgnoredPhrases(m_impl), kS_OK);
+    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
+    EXPECT_EQ(Listed(m_impl), (Phrases{"apple crumble", "Apple pie", "yellow", "zebra crossing"}));
+}
+
+PELRIN_SCENARIO(ignoring_traces_the_moved_phrase)
+{
+    PelrinEngineImpl impl(Table().get());
+    IgnorePhrase(impl, "apple PIE");
+    IgnorePhrase(impl, "apple PIE"); // already ignored: silent
+    IgnorePhrase(impl, "unknown phrase");
+    IgnorePhrase(impl, "_x");
+    return 0;
+}
+
+TEST(IgnoredListTrace, OnlyAPhraseThatMovesIsReported)
+{
+    const auto run = RunScenarioCapturingDebugOutput("ignoring_traces_the_moved_phrase");
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(run.debugLines.size(), 3u); // the two load messages first
+    EXPECT_EQ(run.debugLines[2], "CPelrinEngine::AddIgnoredPhrase-3, ignoring 'apple PIE'.\n");
+}
+
+} // namespace
+} // namespace pelrin

@@ -1,0 +1,369 @@
+// IDispatch of the engine object, answered from the type library that
+// PELRIN.DLL carries, registered in the test prefix by each test.
+
+#include "server/pelrin_engine.h"
+#include "tests/server/engine_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace pelrin {
+namespace {
+
+using test::Bstr;
+using test::NewEngine;
+using test::ReadStrings;
+using test::RegisterTypeLibrary;
+using test::StandardTable;
+using test::Strings;
+
+const wchar_t* const kMethods[] = {L"LookupAlternatePhrases", L"MatchWord",
+                                   L"GetIgnoredPhrases",      L"AddIgnoredPhrase",
+                                   L"RemoveIgnoredPhrase",    L"ClearIgnoredPhrases",
+                                   L"SaveIgnoredPhrases",     L"LoadIgnoredPhrases"};
+
+class EngineDispatch : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(RegisterTypeLibrary(), S_OK); }
+    // A test that unregistered the library leaves it registered again.
+    void TearDown() override { EXPECT_EQ(RegisterTypeLibrary(), S_OK); }
+
+    static HRESULT Unregister()
+    {
+        return UnRegisterTypeLib(LIBID_PELRINLib, 1, 0, 0x0409, SYS_WIN64);
+    }
+};
+
+DISPID IdOf(IDispatch* dispatch, const wchar_t* name, LCID lcid = 0)
+{
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = 0;
+    const HRESULT hr = dispatch->GetIDsOfNames(IID_NULL, names, 1, lcid, &id);
+    return hr == S_OK ? id : DISPID_UNKNOWN;
+}
+
+struct Invoked {
+    HRESULT hr = E_FAIL;
+    UniqueVariant result;
+    EXCEPINFO exception{};
+    ~Invoked()
+    {
+        SysFreeString(exception.bstrSource);
+        SysFreeString(exception.bstrDescription);
+        SysFreeString(exception.bstrHelpFile);
+    }
+};
+
+// Invokes a method with string arguments, as a script would (locale 0).
+void InvokeMethod(IDispatch* dispatch, DISPID id, const std::vector<BSTR>& arguments, Invoked& out)
+{
+    // DISPPARAMS hold the arguments last to first.
+    std::vector<VARIANTARG> reversed(arguments.size());
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        VariantInit(&reversed[i]);
+        V_VT(&reversed[i]) = VT_BSTR;
+        V_BSTR(&reversed[i]) = arguments[arguments.size() - 1 - i];
+    }
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    UINT argumentError = 0;
+    out.hr = dispatch->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, out.result.addressof(),
+                              &out.exception, &argumentError);
+}
+
+TEST_F(EngineDispatch, NamesMapToTheDispidsFiveToTwelveInAnyLocale)
+{
+    const ComPtr<IPelrinEngine> engine = NewEngine(StandardTable());
+    DISPID expected = 5;
+    for (const wchar_t* name : kMethods) {
+        EXPECT_EQ(IdOf(engine.get(), name), expected) << name;
+        ++expected;
+    }
+    EXPECT_EQ(IdOf(engine.get(), L"matchword"), 6);
+    // Script engines pass locale 0; the library is registered under 1033.
+    for (const LCID lcid : {LCID{0}, LCID{0x0400}, LCID{0x0407}, LCID{0x0409}, LCID{0x0800}})
+        EXPECT_EQ(IdOf(engine.get(), L"SaveIgnoredPhrases", lcid), 11) << lcid;
+
+    // An unknown name fails as the type information itself answers it.
+    ComPtr<ITypeInfo> typeInfo;
+    ASSERT_EQ(engine->GetTypeInfo(0, 0, typeInfo.addressof()), S_OK);
+    LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"NoSuchMethod")};
+    DISPID fromTypeInfo = 0;
+    const HRESULT expectedCode = typeInfo->GetIDsOfNames(unknown, 1, &fromTypeInfo);
+    EXPECT_TRUE(FAILED(expectedCode));
+    DISPID fromEngine = 0;
+    EXPECT_EQ(engine->GetIDsOfNames(IID_NULL, unknown, 1, 0, &fromEngine), expectedCode);
+    EXPECT_EQ(fromEngine, fromTypeInfo);
+}
+
+TEST_F(EngineDispatch, TypeInfoIsTheCachedOneAndCountIsOne)
+{
+    const ComPtr<IPelrinEngine> first = NewEngine(StandardTable());
+    const ComPtr<IPelrinEngine> second = NewEngine(StandardTable());
+    UINT count = 0;
+    EXPECT_EQ(first->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(first->GetTypeInfoCount(nullptr), E_POINTER);
+    EXPECT_EQ(first->GetTypeInfo(0, 0, nullptr), E_POINTER);
+    ComPtr<ITypeInfo> a;
+    ComPtr<ITypeInfo> b;
+    ASSERT_EQ(first->GetTypeInfo(0, 0, a.addressof()), S_OK);
+    ASSERT_EQ(second->GetTypeInfo(0, 0x0409, b.addressof()), S_OK);
+    EXPECT_EQ(a.get(), b.get());
+}
+
+TEST_F(EngineDispatch, TheTypeLibraryDescribesTheDualInterfaceAndItsClass)
+{
+    const ComPtr<IPelrinEngine> engine = NewEngine(StandardTable());
+    ComPtr<ITypeInfo> dispatchInfo;
+    ASSERT_EQ(engine->GetTypeInfo(0, 0, dispatchInfo.addressof()), S_OK);
+    ComPtr<ITypeLib> library;
+    UINT index = 0;
+    ASSERT_EQ(dispatchInfo->GetContainingTypeLib(library.addressof(), &index), S_OK);
+
+    TLIBATTR* libAttr = nullptr;
+    ASSERT_EQ(library->GetLibAttr(&libAttr), S_OK);
+    EXPECT_TRUE(IsEqualGUID(libAttr->guid, LIBID_PELRINLib));
+    EXPECT_EQ(libAttr->lcid, 0x0409u);
+    EXPECT_EQ(libAttr->syskind, SYS_WIN64);
+    EXPECT_EQ(libAttr->wMajorVerNum, 1);
+    EXPECT_EQ(libAttr->wMinorVerNum, 0);
+    library->ReleaseTLibAttr(libAttr);
+
+    const auto documentation = [](auto* owner, MEMBERID id) {
+        UniqueBstr name;
+        UniqueBstr doc;
+        owner->GetDocumentation(id, name.addressof(), doc.addressof(), nullptr, nullptr);
+        return std::wstring(name.get() ? name.get() : L"") + L"|" + (doc.get() ? doc.get() : L"");
+    };
+    const auto libraryDocumentation = [&](INT i) {
+        UniqueBstr name;
+        UniqueBstr doc;
+        library->GetDocumentation(i, name.addressof(), doc.addressof(), nullptr, nullptr);
+        return std::wstring(name.get() ? name.get() : L"") + L"|" + (doc.get() ? doc.get() : L"");
+    };
+    EXPECT_EQ(libraryDocumentation(-1), L"PELRINLib|Pelrin 1.0 Type Library");
+
+    // The dispatch side of the dual interface.
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(dispatchInfo->GetTypeAttr(&attr), S_OK);
+    EXPECT_TRUE(IsEqualGUID(attr->guid, IID_IPelrinEngine));
+    EXPECT_EQ(attr->typekind, TKIND_DISPATCH);
+    const WORD dual = TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE;
+    EXPECT_EQ(attr->wTypeFlags & dual, dual);
+    dispatchInfo->ReleaseTypeAttr(attr);
+    EXPECT_EQ(documentation(dispatchInfo.get(), MEMBERID_NIL), L"IPelrinEngine|IPelrinEngine Interface");
+
+    // The table-of-functions side: slots 7 to 14, DISPIDs 5 to 12, names and
+    // parameter attributes.
+    HREFTYPE vtableRef = 0;
+    ASSERT_EQ(dispatchInfo->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableRef), S_OK);
+    ComPtr<ITypeInfo> vtableInfo;
+    ASSERT_EQ(dispatchInfo->GetRefTypeInfo(vtableRef, vtableInfo.addressof()), S_OK);
+    ASSERT_EQ(vtableInfo->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->typekind, TKIND_INTERFACE);
+    EXPECT_EQ(attr->wTypeFlags & (dual | TYPEFLAG_FOLEAUTOMATION), dual | TYPEFLAG_FOLEAUTOMATION);
+    EXPECT_EQ(attr->cFuncs, 8);
+    vtableInfo->ReleaseTypeAttr(attr);
+
+    const std::vector<std::vector<std::wstring>> names = {
+        {L"LookupAlternatePhrases", L"phrase", L"altphrasearray"},
+        {L"MatchWord", L"word", L"vStrArray"},
+        {L"GetIgnoredPhrases", L"vStrArray"},
+        {L"AddIgnoredPhrase", L"phrase", L"bOk"},
+        {L"RemoveIgnoredPhrase", L"phrase", L"bOk"},
+        {L"ClearIgnoredPhrases", L"bOk"},
+        {L"SaveIgnoredPhrases"},
+        {L"LoadIgnoredPhrases"},
+    };
+    const std::vector<VARTYPE> retvalTypes = {VT_VARIANT, VT_VARIANT, VT_VARIANT, VT_I4,
+                                              VT_I4,      VT_I4,      VT_EMPTY,   VT_EMPTY};
+    for (UINT i = 0; i < 8; ++i) {
+        FUNCDESC* func = nullptr;
+        ASSERT_EQ(vtableInfo->GetFuncDesc(i, &func), S_OK);
+        EXPECT_EQ(func->memid, static_cast<MEMBERID>(5 + i));
+        EXPECT_EQ(func->oVft, static_cast<SHORT>((7 + i) * sizeof(void*)));
+        EXPECT_EQ(func->funckind, FUNC_PUREVIRTUAL);
+        EXPECT_EQ(func->invkind, INVOKE_FUNC);
+        EXPECT_EQ(func->callconv, CC_STDCALL);
+        EXPECT_EQ(func->elemdescFunc.tdesc.vt, VT_HRESULT);
+        const auto params = static_cast<std::size_t>(func->cParams);
+        EXPECT_EQ(params, names[i].size() - 1);
+        for (std::size_t p = 0; p < params && p < names[i].size() - 1; ++p) {
+            const bool last = p + 1 == params && retvalTypes[i] != VT_EMPTY;
+            const USHORT paramFlags = func->lprgelemdescParam[p].paramdesc.wParamFlags;
+            if (last) {
+                EXPECT_EQ(paramFlags, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL) << i;
+                EXPECT_EQ(func->lprgelemdescParam[p].tdesc.vt, VT_PTR);
+                EXPECT_EQ(func->lprgelemdescParam[p].tdesc.lptdesc->vt, retvalTypes[i]);
+            } else {
+                EXPECT_EQ(paramFlags, PARAMFLAG_FIN) << i;
+                EXPECT_EQ(func->lprgelemdescParam[p].tdesc.vt, VT_BSTR);
+            }
+        }
+        BSTR got[4] = {};
+        UINT count = 0;
+        EXPECT_EQ(vtableInfo->GetNames(func->memid, got, 4, &count), S_OK);
+        std::vector<std::wstring> gotNames;
+        for (UINT n = 0; n < count; ++n) {
+            gotNames.emplace_back(got[n]);
+            SysFreeString(got[n]);
+        }
+        EXPECT_EQ(gotNames, names[i]);
+        EXPECT_EQ(documentation(vtableInfo.get(), func->memid), names[i][0] + L"|method " + names[i][0]);
+        vtableInfo->ReleaseFuncDesc(func);
+    }
+
+    // The class: creatable, with the interface as its one default interface.
+    ComPtr<ITypeInfo> classInfo;
+    ASSERT_EQ(library->GetTypeInfoOfGuid(CLSID_PelrinEngine, classInfo.addressof()), S_OK);
+    ASSERT_EQ(classInfo->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->typekind, TKIND_COCLASS);
+    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FCANCREATE);
+    EXPECT_EQ(attr->cImplTypes, 1);
+    classInfo->ReleaseTypeAttr(attr);
+    INT implFlags = 0;
+    EXPECT_EQ(classInfo->GetImplTypeFlags(0, &implFlags), S_OK);
+    EXPECT_EQ(implFlags, IMPLTYPEFLAG_FDEFAULT);
+    HREFTYPE implRef = 0;
+    ComPtr<ITypeInfo> implInfo;
+    ASSERT_EQ(classInfo->GetRefTypeOfImplType(0, &implRef), S_OK);
+    ASSERT_EQ(classInfo->GetRefTypeInfo(implRef, implInfo.addressof()), S_OK);
+    ASSERT_EQ(implInfo->GetTypeAttr(&attr), S_OK);
+    EXPECT_TRUE(IsEqualGUID(attr->guid, IID_IPelrinEngine));
+    implInfo->ReleaseTypeAttr(attr);
+    EXPECT_EQ(documentation(classInfo.get(), MEMBERID_NIL), L"PelrinEngine|PelrinEngine Class");
+}
+
+// The strings of a VARIANT answer, or the VARIANT's type for other answers.
+std::wstring Describe(const VARIANT& value)
+{
+    if (V_VT(&value) == (VT_ARRAY | VT_VARIANT)) {
+        std::wstring text = L"array:";
+        const Strings strings = ReadStrings(value);
+        for (const auto& s : strings.value_or(std::vector<std::wstring>{}))
+            text += L"[" + s + L"]";
+        return text;
+    }
+    return L"vt " + std::to_wstring(V_VT(&value));
+}
+
+TEST_F(EngineDispatch, InvokeAnswersAsTheDirectCallAndClearsTheErrorInfo)
+{
+    const ComPtr<IPelrinEngine> direct = NewEngine(StandardTable());
+    const ComPtr<IPelrinEngine> late = NewEngine(StandardTable());
+
+    struct Step {
+        const wchar_t* method;
+        const wchar_t* argument; // null: none
+    };
+    const Step steps[] = {
+        {L"LookupAlternatePhrases", L"Apple pie"}, {L"LookupAlternatePhrases", L"nothing"},
+        {L"MatchWord", L"apple"},                  {L"MatchWord", L"nothing"},
+        {L"AddIgnoredPhrase", L"Apple pie"},       {L"AddIgnoredPhrase", L"_x"},
+        {L"GetIgnoredPhrases", nullptr},           {L"MatchWord", L"apple"},
+        {L"RemoveIgnoredPhrase", L"not listed"},   {L"AddIgnoredPhrase", L"apple crumble"},
+        {L"MatchWord", L"APPLE"},                  {L"ClearIgnoredPhrases", nullptr},
+        {L"GetIgnoredPhrases", nullptr},           {L"RemoveIgnoredPhrase", L"Apple pie"},
+        {L"SaveIgnoredPhrases", nullptr},          {L"LoadIgnoredPhrases", nullptr},
+    };
+    for (const Step& step : steps) {
+        const std::wstring method = step.method;
+        const UniqueBstr argument = step.argument ? Bstr(step.argument) : UniqueBstr();
+        const std::wstring where = method + L"(" + (step.argument ? step.argument : L"") + L")";
+
+        // The direct call.
+        UniqueVariant directResult;
+        LONG ok = 0;
+        HRESULT directHr = E_FAIL;
+        if (method == L"LookupAlternatePhrases")
+            directHr = direct->LookupAlternatePhrases(argument.get(), directResult.addressof());
+        else if (method == L"MatchWord")
+            directHr = direct->MatchWord(argument.get(), directResult.addressof());
+        else if (method == L"GetIgnoredPhrases")
+            directHr = direct->GetIgnoredPhrases(directResult.addressof());
+        else if (method == L"AddIgnoredPhrase")
+            directHr = direct->AddIgnoredPhrase(argument.get(), &ok);
+        else if (method == L"RemoveIgnoredPhrase")
+            directHr = direct->RemoveIgnoredPhrase(argument.get(), &ok);
+        else if (method == L"ClearIgnoredPhrases")
+            directHr = direct->ClearIgnoredPhrases(&ok);
+        else if (method == L"SaveIgnoredPhrases")
+            directHr = direct->SaveIgnoredPhrases();
+        else
+            directHr = direct->LoadIgnoredPhrases();
+
+        // The same through IDispatch, with a stale error object on the thread.
+        ComPtr<ICreateErrorInfo> creator;
+        ASSERT_EQ(CreateErrorInfo(creator.addressof()), S_OK);
+        ComPtr<IErrorInfo> stale;
+        ASSERT_EQ(creator->QueryInterface(IID_IErrorInfo, stale.addressofVoid()), S_OK);
+        SetErrorInfo(0, stale.get());
+        Invoked invoked;
+        std::vector<BSTR> arguments;
+        if (step.argument)
+            arguments.push_back(argument.get());
+        InvokeMethod(late.get(), IdOf(late.get(), step.method), arguments, invoked);
+        ComPtr<IErrorInfo> left;
+        EXPECT_EQ(GetErrorInfo(0, left.addressof()), S_FALSE) << where;
+
+        if (SUCCEEDED(directHr)) {
+            EXPECT_EQ(invoked.hr, directHr) << where;
+            if (method == L"AddIgnoredPhrase" || method == L"RemoveIgnoredPhrase" ||
+                method == L"ClearIgnoredPhrases")
+                EXPECT_EQ(V_VT(&invoked.result.get()), VT_I4) << where; // bOk, never written
+            else
+                EXPECT_EQ(Describe(invoked.result.get()), Describe(directResult.get())) << where;
+        } else {
+            // A failed method reaches a dispatch caller as an exception
+            // carrying the method's code.
+            EXPECT_EQ(invoked.hr, DISP_E_EXCEPTION) << where;
+            EXPECT_EQ(invoked.exception.scode, directHr) << where;
+        }
+    }
+}
+
+TEST_F(EngineDispatch, WithoutTheRegisteredLibraryOnlyTheDispatchCallsFail)
+{
+    ASSERT_EQ(Unregister(), S_OK);
+    ComPtr<ITypeLib> unused;
+    const HRESULT notRegistered = LoadRegTypeLib(LIBID_PELRINLib, 1, 0, 0, unused.addressof());
+    ASSERT_TRUE(FAILED(notRegistered));
+
+    const ComPtr<IPelrinEngine> engine = NewEngine(StandardTable());
+    ComPtr<ITypeInfo> typeInfo;
+    EXPECT_EQ(engine->GetTypeInfo(0, 0, typeInfo.addressof()), notRegistered);
+    EXPECT_EQ(IdOf(engine.get(), L"MatchWord"), DISPID_UNKNOWN);
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"MatchWord")};
+    DISPID id = 0;
+    EXPECT_EQ(engine->GetIDsOfNames(IID_NULL, names, 1, 0x0409, &id), notRegistered);
+    Invoked invoked;
+    const UniqueBstr word = Bstr(L"apple");
+    InvokeMethod(engine.get(), 6, {word.get()}, invoked);
+    EXPECT_EQ(invoked.hr, notRegistered);
+
+    EXPECT_EQ(test::Match(engine.get(), L"apple"), (Strings{{L"apple crumble", L"Apple pie"}}));
+}
+
+TEST_F(EngineDispatch, TheTypeInformationLastsWhileAnyEngineLives)
+{
+    ComPtr<IPelrinEngine> first = NewEngine(StandardTable());
+    ASSERT_EQ(IdOf(first.get(), L"MatchWord"), 6); // loads and caches it
+    ASSERT_EQ(Unregister(), S_OK);
+
+    // Served from the cache while an engine lives.
+    ComPtr<IPelrinEngine> second = NewEngine(StandardTable());
+    EXPECT_EQ(IdOf(second.get(), L"MatchWord"), 6);
+
+    // Released with the last engine: a new one must load it again, and can't.
+    first.reset();
+    second.reset();
+    const ComPtr<IPelrinEngine> third = NewEngine(StandardTable());
+    EXPECT_EQ(IdOf(third.get(), L"MatchWord"), DISPID_UNKNOWN);
+    ASSERT_EQ(RegisterTypeLibrary(), S_OK);
+    EXPECT_EQ(IdOf(third.get(), L"MatchWord"), 6);
+}
+
+} // namespace
+} // namespace pelrin

@@ -1,0 +1,222 @@
+// The engine object as a COM object: creation and its failures, interface
+// identity and refusals, reference counting, aggregation, and what each live
+// object counts in the module.
+
+#include "server/pelrin_engine.h"
+#include "tests/server/allocation_failure.h"
+#include "tests/server/com_test_objects.h"
+#include "tests/server/engine_test_support.h"
+#include "tests/support/test_phrase_table.h"
+
+#include <ocidl.h>
+#include <objidl.h>
+
+#include <gtest/gtest.h>
+
+namespace pelrin {
+namespace {
+
+using test::Bstr;
+using test::FailingAllocations;
+using test::LockCount;
+using test::Match;
+using test::NewEngine;
+using test::OuterObject;
+using test::StandardTable;
+using test::Strings;
+using test::TestPhraseTable;
+using test::TypeInfoObjectCount;
+
+void* const kGarbage = reinterpret_cast<void*>(0x1234);
+
+TEST(EngineQueryInterface, OneIdentityForItsThreeInterfacesAndNoOther)
+{
+    const ComPtr<IPelrinEngine> engine = NewEngine(StandardTable());
+    ASSERT_TRUE(engine);
+    ComPtr<IUnknown> unknown;
+    ComPtr<IDispatch> dispatch;
+    ComPtr<IPelrinEngine> again;
+    ASSERT_EQ(engine->QueryInterface(IID_IUnknown, unknown.addressofVoid()), S_OK);
+    ASSERT_EQ(engine->QueryInterface(IID_IDispatch, dispatch.addressofVoid()), S_OK);
+    ASSERT_EQ(engine->QueryInterface(IID_IPelrinEngine, again.addressofVoid()), S_OK);
+    EXPECT_EQ(static_cast<void*>(unknown.get()), static_cast<void*>(engine.get()));
+    EXPECT_EQ(static_cast<void*>(dispatch.get()), static_cast<void*>(engine.get()));
+    EXPECT_EQ(again.get(), engine.get());
+
+    // No persistence, connection, class-info, error-info or marshalling support.
+    for (const IID* iid : {&IID_IPersist, &IID_IPersistStream, &IID_IPersistStreamInit,
+                           &IID_IPersistPropertyBag, &IID_IConnectionPointContainer,
+                           &IID_IProvideClassInfo, &IID_ISupportErrorInfo, &IID_IMarshal,
+                           &IID_IClassFactory}) {
+        void* out = kGarbage;
+        EXPECT_EQ(engine->QueryInterface(*iid, &out), E_NOINTERFACE);
+        EXPECT_EQ(out, nullptr);
+    }
+    EXPECT_EQ(engine->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+}
+
+TEST(EngineReferenceCount, AddRefAndReleaseAnswerTheNewCount)
+{
+    IPelrinEngine* engine = nullptr;
+    ASSERT_EQ(CreatePelrinEngine(nullptr, IID_IPelrinEngine, reinterpret_cast<void**>(&engine),
+                                 StandardTable()),
+              S_OK);
+    EXPECT_EQ(engine->AddRef(), 2u);
+    EXPECT_EQ(engine->AddRef(), 3u);
+    EXPECT_EQ(engine->Release(), 2u);
+    EXPECT_EQ(engine->Release(), 1u);
+    const long locks = LockCount();
+    EXPECT_EQ(engine->Release(), 0u);
+    EXPECT_EQ(LockCount(), locks - 1);
+}
+
+TEST(EngineCreation, EveryLiveObjectCountsInTheLockAndTypeInfoCounts)
+{
+    const long locks = LockCount();
+    const long objects = TypeInfoObjectCount();
+    {
+        const ComPtr<IPelrinEngine> first = NewEngine(StandardTable());
+        const ComPtr<IPelrinEngine> second = NewEngine();
+        EXPECT_EQ(LockCount(), locks + 2);
+        EXPECT_EQ(TypeInfoObjectCount(), objects + 2);
+    }
+    EXPECT_EQ(LockCount(), locks);
+    EXPECT_EQ(TypeInfoObjectCount(), objects);
+}
+
+TEST(EngineCreation, FailuresLeaveNoObjectAndTheCountsUnchanged)
+{
+    const long locks = LockCount();
+    const long objects = TypeInfoObjectCount();
+    void* out = kGarbage;
+
+    EXPECT_EQ(CreatePelrinEngine(nullptr, IID_IPelrinEngine, nullptr), E_POINTER);
+
+    const TestPhraseTable caseDuplicate{{"Apple pie"}, {"Pear tart"}, {"apple PIE"}};
+    EXPECT_EQ(CreatePelrinEngine(nullptr, IID_IPelrinEngine, &out, caseDuplicate.get()),
+              E_UNEXPECTED);
+    EXPECT_EQ(out, nullptr);
+
+    out = kGarbage;
+    const TestPhraseTable notAscii{{"ok"}, {"\xC4pfel"}};
+    EXPECT_EQ(CreatePelrinEngine(nullptr, IID_IPelrinEngine, &out, notAscii.get()), E_UNEXPECTED);
+    EXPECT_EQ(out, nullptr);
+
+    // Constructed, but the requested interface is not offered.
+    out = kGarbage;
+    EXPECT_EQ(CreatePelrinEngine(nullptr, IID_IPersist, &out, StandardTable()), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+
+    EXPECT_EQ(LockCount(), locks);
+    EXPECT_EQ(TypeInfoObjectCount(), objects);
+}
+
+TEST(EngineCreation, RunningOutOfMemoryAnywhereGivesEOutOfMemoryAndNoObject)
+{
+    const long locks = LockCount();
+    bool created = false;
+    // Fail the first allocation, then the second, ... until creation needs no
+    // more than were allowed: every allocation of the object and its store.
+    for (long skip = 0; skip < 5000 && !created; ++skip) {
+        void* out = kGarbage;
+        HRESULT hr = S_OK;
+        bool failed = false;
+        {
+            const FailingAllocations failing(skip);
+            hr = CreatePelrinEngine(nullptr, IID_IPelrinEngine, &out);
+            failed = failing.Failed();
+        }
+        if (failed) {
+            EXPECT_EQ(hr, E_OUTOFMEMORY) << "allocation " << skip;
+            EXPECT_EQ(out, nullptr);
+            EXPECT_EQ(LockCount(), locks);
+        } else {
+            ASSERT_EQ(hr, S_OK);
+            const auto engine = ComPtr<IPelrinEngine>::Attach(static_cast<IPelrinEngine*>(out));
+            EXPECT_EQ(Match(engine.get(), L"with")->size(), 2u);
+            created = true;
+        }
+    }
+    EXPECT_TRUE(created);
+    EXPECT_EQ(LockCount(), locks);
+}
+
+TEST(EngineCreation, EachObjectHasItsOwnStore)
+{
+    const ComPtr<IPelrinEngine> first = NewEngine(StandardTable());
+    const ComPtr<IPelrinEngine> second = NewEngine(StandardTable());
+    LONG ok = 0;
+    ASSERT_EQ(first->AddIgnoredPhrase(Bstr(L"Apple pie").get(), &ok), S_OK);
+    EXPECT_EQ(Match(first.get(), L"apple"), (Strings{{L"apple crumble"}}));
+    EXPECT_EQ(Match(second.get(), L"apple"), (Strings{{L"apple crumble", L"Apple pie"}}));
+}
+
+TEST(EngineAggregation, OnlyIUnknownMayBeAskedForWithAnOuterObject)
+{
+    OuterObject outer;
+    const long locks = LockCount();
+    void* out = kGarbage;
+    EXPECT_EQ(CreatePelrinEngine(&outer, IID_IPelrinEngine, &out, StandardTable()),
+              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(out, nullptr);
+    out = kGarbage;
+    EXPECT_EQ(CreatePelrinEngine(&outer, IID_IDispatch, &out, StandardTable()), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(LockCount(), locks);
+    EXPECT_EQ(outer.m_refCount, 1);
+}
+
+TEST(EngineAggregation, TheAggregatedEngineDelegatesItsIUnknownToTheOuterObject)
+{
+    OuterObject outer;
+    const long locks = LockCount();
+    const long objects = TypeInfoObjectCount();
+    ASSERT_EQ(CreatePelrinEngine(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.m_inner),
+                                 StandardTable()),
+              S_OK);
+    ASSERT_NE(outer.m_inner, nullptr);
+    EXPECT_NE(outer.m_inner, static_cast<IUnknown*>(&outer));
+    EXPECT_EQ(LockCount(), locks + 1);
+    EXPECT_EQ(TypeInfoObjectCount(), objects + 1);
+    EXPECT_EQ(outer.m_refCount, 1); // the inner unknown's reference is its own
+
+    IPelrinEngine* engine = nullptr;
+    ASSERT_EQ(outer.m_inner->QueryInterface(IID_IPelrinEngine, reinterpret_cast<void**>(&engine)), S_OK);
+    EXPECT_EQ(outer.m_refCount, 2); // interfaces of the inner object count on the outer
+
+    // The engine's IUnknown is the outer object's.
+    IUnknown* identity = nullptr;
+    ASSERT_EQ(engine->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+    EXPECT_EQ(identity, static_cast<IUnknown*>(&outer));
+    identity->Release();
+    void* refused = kGarbage;
+    EXPECT_EQ(engine->QueryInterface(IID_IPersist, &refused), E_NOINTERFACE);
+    EXPECT_EQ(refused, nullptr);
+    EXPECT_EQ(outer.m_delegatedQueries, 1);
+    EXPECT_EQ(engine->AddRef(), 3u);
+    EXPECT_EQ(engine->Release(), 2u);
+
+    EXPECT_EQ(Match(engine, L"apple"), (Strings{{L"apple crumble", L"Apple pie"}}));
+
+    engine->Release();
+    EXPECT_EQ(outer.m_refCount, 1);
+    EXPECT_EQ(outer.m_inner->Release(), 0u);
+    outer.m_inner = nullptr;
+    EXPECT_EQ(LockCount(), locks);
+    EXPECT_EQ(TypeInfoObjectCount(), objects);
+}
+
+TEST(EngineAggregation, AFailedConstructionDestroysTheWrapper)
+{
+    OuterObject outer;
+    const long locks = LockCount();
+    const TestPhraseTable caseDuplicate{{"Apple pie"}, {"APPLE PIE"}};
+    void* out = kGarbage;
+    EXPECT_EQ(CreatePelrinEngine(&outer, IID_IUnknown, &out, caseDuplicate.get()), E_UNEXPECTED);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(LockCount(), locks);
+    EXPECT_EQ(outer.m_refCount, 1);
+}
+
+} // namespace
+} // namespace pelrin

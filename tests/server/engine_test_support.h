@@ -1,0 +1,51 @@
+#pragma once
+// Helpers of the engine object's tests: creating engines over test tables,
+// making BSTRs, and reading string-array results with their shape checked.
+
+#include "server/com_ptr.h"
+#include "server/pelrin.h"
+#include "server/win_owners.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pelrin::test {
+
+// A table with the cases most tests need: two phrases of one first word in
+// two letter cases, a digit first word, a repeated alternate, bytes above
+// 0x7F (code page 1252), a first word holding the default character '?',
+// and a word with a single phrase.
+const char* const* StandardTable();
+
+// A new engine over `table` (the built-in table when null); fails the test
+// and returns null when it cannot be created.
+ComPtr<IPelrinEngine> NewEngine(const char* const* table = nullptr);
+
+UniqueBstr Bstr(const std::wstring& text);
+
+// The strings of a result: nullopt for VT_NULL; a test failure (and nullopt)
+// for anything that is not a one-dimensional, zero-based array of VT_BSTR.
+std::optional<std::vector<std::wstring>> ReadStrings(const VARIANT& result);
+
+using Strings = std::optional<std::vector<std::wstring>>;
+inline const Strings kNull = std::nullopt;
+
+// Convenience wrappers that check the HRESULT is S_OK.
+Strings Match(IPelrinEngine* engine, const std::wstring& word);
+Strings Alternates(IPelrinEngine* engine, const std::wstring& phrase);
+Strings Ignored(IPelrinEngine* engine);
+
+// The built PELRIN.DLL, as a Windows path.
+std::wstring DllPath();
+
+// Registers the type library carried by PELRIN.DLL in this prefix's registry.
+HRESULT RegisterTypeLibrary();
+
+// The module's lock count and the type-information cache's object count.
+long LockCount();
+long TypeInfoObjectCount();
+
+} // namespace pelrin::test

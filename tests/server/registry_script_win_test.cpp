@@ -1,0 +1,152 @@
+// The registry script interpreter over the real registry (Wine's), with
+// HKEY_CLASSES_ROOT redirected to a scratch key for the whole test, so no
+// test touches or depends on other registrations.
+
+#include "server/registry_script_win.h"
+#include "server/win_owners.h"
+#include "tests/server/shipped_script_entries.h"
+#include "tests/support/memory_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace pelrin {
+namespace {
+
+using test::Lines;
+using test::Sorted;
+
+constexpr const char* kScratchParent = "Software\\PelrinTests";
+constexpr const char* kScratch = "Software\\PelrinTests\\RegistryScript";
+constexpr const wchar_t* kModule = L"C:\\Users\\O'Brien\\Pelrin\\PELRIN.DLL";
+
+std::wstring ThisProgram()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+    return path;
+}
+
+void DumpKey(HKEY key, const std::string& path, bool isRoot, Lines& lines)
+{
+    if (!isRoot)
+        lines.push_back(path);
+    std::vector<char> name(16384);
+    std::vector<std::uint8_t> data(65536);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        if (RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+            break;
+        lines.push_back(path + ": " + (nameLength == 0 ? "@" : name.data()) + " = " +
+                        test::DescribeValue(type, {data.data(), size}));
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        UniqueHkey subkey;
+        ASSERT_EQ(RegOpenKeyExA(key, name.data(), 0, KEY_READ, subkey.addressof()), ERROR_SUCCESS);
+        DumpKey(subkey.get(), path + "\\" + name.data(), false, lines);
+    }
+}
+
+class RealRegistryScriptTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kScratch);
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  m_scratch.addressof(), nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, m_scratch.get()), ERROR_SUCCESS);
+    }
+
+    void TearDown() override
+    {
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+        m_scratch.reset();
+        RegDeleteTreeA(HKEY_CURRENT_USER, kScratch);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kScratchParent);
+    }
+
+    Lines Dump()
+    {
+        Lines lines;
+        DumpKey(m_scratch.get(), "HKCR", true, lines);
+        return Sorted(lines);
+    }
+
+    void AddClass(const char* subkey)
+    {
+        UniqueHkey key;
+        ASSERT_EQ(RegCreateKeyExA(m_scratch.get(), subkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  key.addressof(), nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2),
+                  ERROR_SUCCESS);
+    }
+
+    static HRESULT RunShippedScript(bool registerMode)
+    {
+        SystemRegistryScript script;
+        const HRESULT added = script.AddSubstitution(L"Module", kModule);
+        if (FAILED(added))
+            return added;
+        return script.RunResourceScript(ThisProgram().c_str(), 101, L"REGISTRY", registerMode);
+    }
+
+private:
+    UniqueHkey m_scratch;
+};
+
+TEST_F(RealRegistryScriptTest, ShippedScriptRegistersExactlyItsEntriesAndUnregistersThem)
+{
+    ASSERT_EQ(RunShippedScript(true), S_OK);
+    EXPECT_EQ(Dump(), test::OwnScriptEntries("C:\\Users\\O'Brien\\Pelrin\\PELRIN.DLL"));
+
+    AddClass("CLSID\\{other}");
+    ASSERT_EQ(RunShippedScript(false), S_OK);
+    EXPECT_EQ(Dump(), Sorted({"HKCR\\CLSID", "HKCR\\CLSID\\{other}", "HKCR\\CLSID\\{other}: @ = S 'x'"}));
+}
+
+TEST_F(RealRegistryScriptTest, UnregisteringWhenNothingIsRegisteredChangesNothing)
+{
+    ASSERT_EQ(RunShippedScript(false), S_OK);
+    EXPECT_EQ(Dump(), Lines{});
+    AddClass("CLSID\\{other}");
+    AddClass("Unrelated");
+    const Lines before = Dump();
+    ASSERT_EQ(RunShippedScript(false), S_OK);
+    EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(RealRegistryScriptTest, AFailingSecondRootBlockIsRolledBack)
+{
+    SystemRegistryScript script;
+    ASSERT_EQ(script.RunScript("HKCR { First { val A = d 42 val B = d -1 val C = d '&H10' } }\r\n"
+                               "HKCR { Second = s 'b' { Inner { val N = d 'abc' } } }",
+                               true),
+              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Dump(), Sorted({"HKCR\\First", "HKCR\\First: A = D 42", "HKCR\\First: B = D 4294967295",
+                              "HKCR\\First: C = D 16"}));
+}
+
+TEST_F(RealRegistryScriptTest, ModulesAndResourcesThatCannotBeLoadedGiveTheSystemError)
+{
+    SystemRegistryScript script;
+    const HRESULT missingModule = script.RunResourceScript(L"Z:\\nowhere\\missing.dll", 101, L"REGISTRY", true);
+    EXPECT_EQ(HRESULT_FACILITY(missingModule), FACILITY_WIN32);
+    EXPECT_TRUE(FAILED(missingModule));
+    EXPECT_EQ(script.RunResourceScript(ThisProgram().c_str(), 999, L"REGISTRY", true),
+              HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND));
+    EXPECT_EQ(script.RunResourceScript(ThisProgram().c_str(), 101, L"NOSUCHTYPE", true),
+              HRESULT_FROM_WIN32(ERROR_RESOURCE_TYPE_NOT_FOUND));
+    EXPECT_EQ(Dump(), Lines{});
+}
+
+} // namespace
+} // namespace pelrin
