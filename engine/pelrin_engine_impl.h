@@ -7,6 +7,7 @@
 #include "engine/phrase_store.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace pelrin {
@@ -22,6 +23,13 @@ public:
 
     PelrinEngineImpl(const PelrinEngineImpl&) = delete;
     PelrinEngineImpl& operator=(const PelrinEngineImpl&) = delete;
+
+    // Windows only (ignored/app_folder_win.cpp). Fill m_appFolder (creating the
+    // folder when missing) and m_appIniFile on first use. GetAppFolder: 0, the
+    // folder lookup's negative HRESULT, or the last-error code when the folder
+    // cannot be made sure of. GetAppIniFile: 0 or a negative HRESULT.
+    std::int32_t GetAppFolder();
+    std::int32_t GetAppIniFile();
 
     std::array<FirstWordMap, kBucketCount> m_buckets;
     AlternateMap m_alternates;

@@ -1,0 +1,187 @@
+#include "ignored/settings_file.h"
+
+#include "diag/trace.h"
+
+#include <windows.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pelrin {
+namespace {
+
+constexpr const char* kSection = "Ignore";
+constexpr const char* kCountKey = "Count";
+constexpr const char* kPhraseKeyPrefix = "Phrase";
+constexpr std::size_t kCountBufferSize = 256;
+constexpr std::size_t kKeyBufferSize = 32;
+constexpr std::size_t kValueBufferSize = 256; // so at most 255 bytes of a value come back
+
+// Missing phrase keys read and traced one by one. Past that many, the rest
+// are found in the section's key list, so a damaged or hostile "Count" (up to
+// 2147483647) costs work in proportion to the keys the file really holds.
+constexpr int kMissingKeysReadOneByOne = 1024;
+
+// A failed profile call that left no code would otherwise report success.
+HResult LastErrorOr(DWORD fallback) noexcept
+{
+    const DWORD error = GetLastError();
+    return static_cast<HResult>(error != 0 ? error : fallback);
+}
+
+void FormatPhraseKey(char (&key)[kKeyBufferSize], int number) noexcept
+{
+    std::snprintf(key, sizeof key, "Phrase%d", number);
+}
+
+// The number of a key written by FormatPhraseKey. Key names match without
+// regard to ASCII case, as the profile functions match them.
+bool ParsePhraseKey(const char* name, int& number) noexcept
+{
+    const std::size_t prefixLength = std::strlen(kPhraseKeyPrefix);
+    if (_strnicmp(name, kPhraseKeyPrefix, prefixLength) != 0)
+        return false;
+    const char* digits = name + prefixLength;
+    const char* end = digits + std::strlen(digits);
+    // "Phrase07" or "Phrase+7" is another key than "Phrase7".
+    if (digits == end || *digits < '0' || *digits > '9' || (*digits == '0' && end - digits > 1))
+        return false;
+    const auto [stop, error] = std::from_chars(digits, end, number);
+    return error == std::errc() && stop == end;
+}
+
+// The numbers n, from <= n < count, of the "Phrase<n>" keys of the section.
+std::set<int> PresentPhraseNumbers(const char* file, int from, int count)
+{
+    std::vector<char> names(4096);
+    DWORD length = 0;
+    for (;;) {
+        length = GetPrivateProfileStringA(kSection, nullptr, "", names.data(),
+                                          static_cast<DWORD>(names.size()), file);
+        if (length + 2 < names.size())
+            break; // the whole list fitted (a cut list comes back as size - 2)
+        if (names.size() > MAXDWORD / 2)
+            throw std::bad_alloc();
+        names.resize(names.size() * 2);
+    }
+    names[length] = '\0';
+    names[length + 1] = '\0';
+
+    std::set<int> numbers;
+    for (const char* name = names.data(); *name != '\0'; name += std::strlen(name) + 1) {
+        int number = 0;
+        if (ParsePhraseKey(name, number) && number >= from && number < count)
+            numbers.insert(number);
+    }
+    return numbers;
+}
+
+HResult Save(PelrinEngineImpl& impl)
+{
+    TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-1, entering");
+    const std::int32_t fileResult = impl.GetAppIniFile();
+    if (fileResult < 0) {
+        TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-2, error: %d", fileResult);
+        return fileResult;
+    }
+    const char* file = impl.m_appIniFile.c_str();
+
+    char count[kCountBufferSize];
+    std::snprintf(count, sizeof count, "%d", static_cast<int>(impl.m_ignoredPhrases.size()));
+    SetLastError(0); // a code left by an earlier call must not be reported
+    if (!WritePrivateProfileStringA(kSection, kCountKey, count, file)) {
+        const HResult error = LastErrorOr(ERROR_WRITE_FAULT);
+        TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-3, error: %d", error);
+        return error;
+    }
+
+    HResult result = kS_OK;
+    int number = 0;
+    for (const std::string& phrase : impl.m_ignoredPhrases) {
+        char key[kKeyBufferSize];
+        FormatPhraseKey(key, number++);
+        SetLastError(0);
+        if (!WritePrivateProfileStringA(kSection, key, phrase.c_str(), file)) {
+            result = LastErrorOr(ERROR_WRITE_FAULT);
+            TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-3, %s: error: %d", key, result);
+        }
+    }
+    TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-4, hr: %d", result);
+    return result;
+}
+
+HResult Load(PelrinEngineImpl& impl)
+{
+    TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-1, entering");
+    const std::int32_t fileResult = impl.GetAppIniFile();
+    if (fileResult < 0) {
+        TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-2, error: %d", fileResult);
+        return fileResult;
+    }
+    const char* file = impl.m_appIniFile.c_str();
+
+    const auto count = static_cast<int>(GetPrivateProfileIntA(kSection, kCountKey, 0, file));
+    HResult result = kS_OK;
+    int missing = 0;
+    std::optional<std::set<int>> present; // read once, when first needed
+    for (int number = 0; number < count;) {
+        if (missing >= kMissingKeysReadOneByOne) {
+            if (!present)
+                present = PresentPhraseNumbers(file, number, count);
+            const auto next = present->lower_bound(number);
+            const int last = (next == present->end() ? count : *next) - 1;
+            if (last > number) {
+                // The keys number..last are all missing: one line for the run.
+                result = ERROR_FILE_NOT_FOUND;
+                TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-3, Phrase%d to Phrase%d: error: %d",
+                            number, last, result);
+                number = last + 1;
+                continue;
+            }
+        }
+        char key[kKeyBufferSize];
+        FormatPhraseKey(key, number);
+        char value[kValueBufferSize];
+        SetLastError(0);
+        GetPrivateProfileStringA(kSection, key, "", value, sizeof value, file);
+        value[sizeof value - 1] = '\0';
+        if (value[0] != '\0') {
+            impl.m_ignoredPhrases.insert(value);
+        } else {
+            // Windows reports ERROR_FILE_NOT_FOUND for a missing key, but an
+            // empty value (and Wine, even for a missing key) leaves no code,
+            // which would read as success.
+            result = LastErrorOr(ERROR_FILE_NOT_FOUND);
+            ++missing;
+            TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-3, %s: error: %d", key, result);
+        }
+        ++number;
+    }
+    TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-4, hr: %d", result);
+    return result;
+}
+
+HResult Guarded(HResult (*operation)(PelrinEngineImpl&), PelrinEngineImpl& impl) noexcept
+{
+    try {
+        return operation(impl);
+    } catch (const std::bad_alloc&) {
+        return static_cast<HResult>(E_OUTOFMEMORY);
+    } catch (...) {
+        return kE_UNEXPECTED;
+    }
+}
+
+} // namespace
+
+HResult SaveIgnoredPhrases(PelrinEngineImpl& impl) noexcept { return Guarded(&Save, impl); }
+
+HResult LoadIgnoredPhrases(PelrinEngineImpl& impl) noexcept { return Guarded(&Load, impl); }
+
+} // namespace pelrin
