@@ -5,6 +5,7 @@
 #include "engine/phrase_table.h"
 #include "engine/word_lookup.h"
 #include "ignored/ignored_list.h"
+#include "ignored/settings_file.h"
 #include "server/com_ptr.h"
 #include "server/module.h"
 #include "server/string_array_result.h"
@@ -412,14 +413,24 @@ HRESULT CPelrinEngine::ClearIgnoredPhrases(LONG* /*bOk*/)
     });
 }
 
+// A Win32 error of the profile functions comes back as a positive value,
+// as stored clients expect; only folder failures are negative.
 HRESULT CPelrinEngine::SaveIgnoredPhrases()
 {
-    return E_NOTIMPL;
+    return Guarded(nullptr, [&]() -> HRESULT {
+        if (!m_pImpl)
+            return E_UNEXPECTED;
+        return pelrin::SaveIgnoredPhrases(*m_pImpl);
+    });
 }
 
 HRESULT CPelrinEngine::LoadIgnoredPhrases()
 {
-    return E_NOTIMPL;
+    return Guarded(nullptr, [&]() -> HRESULT {
+        if (!m_pImpl)
+            return E_UNEXPECTED;
+        return pelrin::LoadIgnoredPhrases(*m_pImpl);
+    });
 }
 
 } // namespace pelrin

@@ -2,6 +2,7 @@
 // PELRIN.DLL carries, registered in the test prefix by each test.
 
 #include "server/pelrin_engine.h"
+#include "tests/ignored/app_data_scratch_win.h"
 #include "tests/server/engine_test_support.h"
 
 #include <gtest/gtest.h>
@@ -251,6 +252,7 @@ std::wstring Describe(const VARIANT& value)
 
 TEST_F(EngineDispatch, InvokeAnswersAsTheDirectCallAndClearsTheErrorInfo)
 {
+    const test::AppDataRedirect appData(test::FreshScratchFolder("dispatch_as_direct"));
     const ComPtr<IPelrinEngine> direct = NewEngine(StandardTable());
     const ComPtr<IPelrinEngine> late = NewEngine(StandardTable());
 
@@ -363,6 +365,54 @@ TEST_F(EngineDispatch, TheTypeInformationLastsWhileAnyEngineLives)
     EXPECT_EQ(IdOf(third.get(), L"MatchWord"), DISPID_UNKNOWN);
     ASSERT_EQ(RegisterTypeLibrary(), S_OK);
     EXPECT_EQ(IdOf(third.get(), L"MatchWord"), 6);
+}
+
+TEST_F(EngineDispatch, SavedListLoadsIntoAnotherObjectThroughEitherPath)
+{
+    const std::string folder = test::FreshScratchFolder("dispatch_save_load");
+    const test::AppDataRedirect appData(folder);
+    const ComPtr<IPelrinEngine> saver = NewEngine(StandardTable());
+    LONG ok = 0;
+    ASSERT_EQ(saver->AddIgnoredPhrase(Bstr(L"Apple pie").get(), &ok), S_OK);
+    ASSERT_EQ(saver->AddIgnoredPhrase(Bstr(L"1st prize").get(), &ok), S_OK);
+
+    // Saved through the vtable, loaded through IDispatch.
+    ASSERT_EQ(saver->SaveIgnoredPhrases(), S_OK);
+    const ComPtr<IPelrinEngine> late = NewEngine(StandardTable());
+    Invoked loaded;
+    InvokeMethod(late.get(), IdOf(late.get(), L"LoadIgnoredPhrases"), {}, loaded);
+    EXPECT_EQ(loaded.hr, S_OK);
+    EXPECT_EQ(test::Ignored(late.get()), (Strings{{L"1st prize", L"Apple pie"}}));
+    // Loading lists the phrases without taking them out of the answers.
+    EXPECT_EQ(test::Match(late.get(), L"1st"), (Strings{{L"1st prize"}}));
+
+    // Saved through IDispatch (an empty list now), loaded through the vtable.
+    const ComPtr<IPelrinEngine> empty = NewEngine(StandardTable());
+    Invoked saved;
+    InvokeMethod(empty.get(), IdOf(empty.get(), L"SaveIgnoredPhrases"), {}, saved);
+    EXPECT_EQ(saved.hr, S_OK);
+    const ComPtr<IPelrinEngine> direct = NewEngine(StandardTable());
+    EXPECT_EQ(direct->LoadIgnoredPhrases(), S_OK);
+    EXPECT_EQ(test::Ignored(direct.get()), test::kNull);
+    EXPECT_NE(test::ReadWholeFile(folder + "\\Pelrin\\Pelrin.ini").find("Count=0"), std::string::npos);
+}
+
+TEST_F(EngineDispatch, MissingSavedPhrasesGiveAPositiveCodeThroughTheVtable)
+{
+    const std::string folder = test::FreshScratchFolder("dispatch_missing_keys");
+    const test::AppDataRedirect appData(folder);
+    test::WriteWholeFile(folder + "\\Pelrin\\Pelrin.ini",
+                         "[Ignore]\r\nCount=3\r\nPhrase0=Apple pie\r\nPhrase2=1st prize\r\n");
+    const ComPtr<IPelrinEngine> engine = NewEngine(StandardTable());
+    // The profile functions' error code, positive: a success code by the sign test.
+    EXPECT_EQ(engine->LoadIgnoredPhrases(), static_cast<HRESULT>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(test::Ignored(engine.get()), (Strings{{L"1st prize", L"Apple pie"}}));
+
+    const ComPtr<IPelrinEngine> late = NewEngine(StandardTable());
+    Invoked loaded;
+    InvokeMethod(late.get(), IdOf(late.get(), L"LoadIgnoredPhrases"), {}, loaded);
+    EXPECT_TRUE(SUCCEEDED(loaded.hr));
+    EXPECT_EQ(test::Ignored(late.get()), (Strings{{L"1st prize", L"Apple pie"}}));
 }
 
 } // namespace
