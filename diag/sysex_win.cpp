@@ -1,0 +1,120 @@
+#include "diag/sysex.h"
+#include "diag/sysex_win.h"
+#include "server/com_ptr.h"
+
+#include <climits>
+#include <cstring>
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace pelrin {
+
+namespace {
+
+constexpr DWORD kSystemTextSize = 512;
+thread_local char t_systemText[kSystemTextSize];
+
+// Wine and Windows refuse MB_PRECOMPOSED for some code pages (UTF-8 among
+// them); those convert without it.
+int ConvertFromCodePage(UINT codePage, const char* text, wchar_t* out, int outLength) noexcept
+{
+    const int length = MultiByteToWideChar(codePage, MB_PRECOMPOSED, text, -1, out, outLength);
+    if (length == 0 && GetLastError() == ERROR_INVALID_FLAGS)
+        return MultiByteToWideChar(codePage, 0, text, -1, out, outLength);
+    return length;
+}
+
+} // namespace
+
+const char* OwnModuleFileName(char (&buffer)[kLocationSize]) noexcept
+{
+    const HMODULE self = reinterpret_cast<HMODULE>(&__ImageBase);
+    const DWORD length = GetModuleFileNameA(self, buffer, kLocationSize);
+    // A path that does not fit is cut; one that cannot be had is empty.
+    buffer[length < kLocationSize ? length : kLocationSize - 1] = '\0';
+    return buffer;
+}
+
+const char* FormatSystemError(DWORD code) noexcept
+{
+    char* const text = t_systemText;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, kSystemTextSize, nullptr);
+    if (length == 0 || length >= kSystemTextSize) {
+        text[0] = '\0';
+        return text;
+    }
+    text[length] = '\0';
+    // The first character stays even when it is a line end.
+    while (length > 1 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        text[--length] = '\0';
+    return text;
+}
+
+UniqueBstr AnsiToBstr(const char* text, UINT codePage) noexcept
+{
+    const int length = ConvertFromCodePage(codePage, text, nullptr, 0);
+    if (length <= 0)
+        return UniqueBstr();
+    // length counts the terminator, which SysAllocStringLen adds itself.
+    UniqueBstr result(SysAllocStringLen(nullptr, static_cast<UINT>(length - 1)));
+    if (!result || ConvertFromCodePage(codePage, text, result.get(), length) != length)
+        return UniqueBstr();
+    return result;
+}
+
+std::string WideToAnsi(const wchar_t* text, std::size_t length)
+{
+    if (length == 0)
+        return std::string();
+    const int wideLength = static_cast<int>(length < INT_MAX ? length : INT_MAX);
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return std::string();
+    std::string result(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, wideLength, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+HRESULT SysException::Publish(REFIID iid) const noexcept
+{
+    // Whatever fails, the thread must not keep an older error object that a
+    // caller would take for this one.
+    SetErrorInfo(0, nullptr);
+
+    const auto description = PublishedDescription(m_code, m_message);
+    const UniqueBstr sourceText = AnsiToBstr(m_location);
+    const UniqueBstr descriptionText = AnsiToBstr(description.data());
+    if (!sourceText || !descriptionText)
+        return SYSEX_E_ERROR;
+
+    ComPtr<ICreateErrorInfo> creator;
+    if (FAILED(CreateErrorInfo(creator.addressof())) || !creator)
+        return SYSEX_E_ERROR;
+    creator->SetGUID(iid);
+    creator->SetSource(sourceText.get());
+    creator->SetDescription(descriptionText.get());
+
+    ComPtr<IErrorInfo> errorInfo;
+    if (FAILED(creator->QueryInterface(IID_IErrorInfo, errorInfo.addressofVoid())) || !errorInfo)
+        return SYSEX_E_ERROR;
+    // The thread's error slot takes its own reference.
+    SetErrorInfo(0, errorInfo.get());
+    return SYSEX_E_ERROR;
+}
+
+void SysException::FromComError(HRESULT result, IErrorInfo* errorInfo)
+{
+    std::optional<std::string> source;
+    std::optional<std::string> description;
+    if (errorInfo) {
+        UniqueBstr text;
+        if (SUCCEEDED(errorInfo->GetSource(text.addressof())) && text)
+            source = WideToAnsi(text.get(), SysStringLen(text.get()));
+        if (SUCCEEDED(errorInfo->GetDescription(text.addressof())) && text)
+            description = WideToAnsi(text.get(), SysStringLen(text.get()));
+    }
+    FromComError(static_cast<std::int32_t>(result), source, description);
+}
+
+} // namespace pelrin
