@@ -1,0 +1,169 @@
+#include "server/registration.h"
+
+#include "server/com_ptr.h"
+
+#include <oleauto.h>
+
+#include <new>
+#include <utility>
+
+namespace pelrin {
+namespace {
+
+// Long enough for any path the system hands out (32,767 characters).
+constexpr DWORD kLongestModulePath = 32768;
+
+HRESULT LastError() noexcept
+{
+    const DWORD error = GetLastError();
+    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
+}
+
+// Converts in the ANSI code page; false when the conversion fails.
+bool AnsiToWide(const std::string& ansi, std::wstring& wide)
+{
+    wide.clear();
+    if (ansi.empty())
+        return true;
+    const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    if (length <= 0)
+        return false;
+    wide.resize(static_cast<std::size_t>(length));
+    return MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length) ==
+           length;
+}
+
+bool IsPathSeparator(char c) noexcept
+{
+    return c == '\\' || c == '/' || c == ':';
+}
+
+} // namespace
+
+HRESULT CheckRegistrationPath(const std::wstring& wide, RegistrationPath& path) noexcept
+{
+    path.wide.clear();
+    path.ansi.clear();
+    if (wide.empty())
+        return E_INVALIDARG;
+    if (wide.size() >= kLongestModulePath)
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    try {
+        // Best-fit mapping would turn a character the code page lacks into a
+        // look-alike (U+0100 into "A"): the path of another file. UTF-8 takes
+        // neither the flag nor the used-default output.
+        const bool utf8 = GetACP() == CP_UTF8;
+        const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+        BOOL usedDefault = FALSE;
+        BOOL* const usedDefaultOut = utf8 ? nullptr : &usedDefault;
+        const int wideLength = static_cast<int>(wide.size());
+        const int length =
+            WideCharToMultiByte(CP_ACP, flags, wide.data(), wideLength, nullptr, 0, nullptr, usedDefaultOut);
+        if (length <= 0)
+            return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+        std::string ansi(static_cast<std::size_t>(length), '\0');
+        if (WideCharToMultiByte(CP_ACP, flags, wide.data(), wideLength, ansi.data(), length, nullptr,
+                                usedDefaultOut) != length ||
+            usedDefault)
+            return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+        // What the narrow path names must be the file itself.
+        std::wstring back;
+        if (!AnsiToWide(ansi, back) || back != wide)
+            return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+        if (ansi.size() >= MAX_PATH)
+            return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+        path.wide = wide;
+        path.ansi = std::move(ansi);
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        path.wide.clear();
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT GetRegistrationPath(HMODULE module, RegistrationPath& path) noexcept
+{
+    try {
+        // Read whole, however long, so that a long path is refused rather
+        // than registered cut short.
+        std::wstring buffer(MAX_PATH, L'\0');
+        for (;;) {
+            const auto size = static_cast<DWORD>(buffer.size());
+            const DWORD length = GetModuleFileNameW(module, buffer.data(), size);
+            if (length == 0)
+                return LastError();
+            if (length < size) {
+                buffer.resize(length);
+                break;
+            }
+            if (size >= kLongestModulePath)
+                return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+            buffer.resize(2 * static_cast<std::size_t>(size));
+        }
+        return CheckRegistrationPath(buffer, path);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+std::string TypeLibraryFallbackPath(const std::string& ansiPath)
+{
+    // Only a dot of the file name starts its extension, not one of a folder.
+    std::size_t nameStart = 0;
+    std::size_t dot = std::string::npos;
+    for (const char* p = ansiPath.c_str(); *p != '\0'; p = CharNextA(p)) {
+        const auto offset = static_cast<std::size_t>(p - ansiPath.c_str());
+        if (IsPathSeparator(*p)) {
+            nameStart = offset + 1;
+            dot = std::string::npos;
+        } else if (*p == '.') {
+            dot = offset;
+        }
+    }
+    std::string result = ansiPath.substr(0, dot != std::string::npos && dot >= nameStart ? dot : ansiPath.size());
+    result += ".tlb";
+    return result;
+}
+
+std::string HelpDirectoryOf(const std::string& ansiPath)
+{
+    std::size_t end = 0;
+    for (const char* p = ansiPath.c_str(); *p != '\0'; p = CharNextA(p)) {
+        if (IsPathSeparator(*p))
+            end = static_cast<std::size_t>(p - ansiPath.c_str()) + 1;
+    }
+    return ansiPath.substr(0, end);
+}
+
+HRESULT RegisterTypeLibraryOf(HMODULE module) noexcept
+{
+    try {
+        RegistrationPath path;
+        HRESULT hr = GetRegistrationPath(module, path);
+        if (FAILED(hr))
+            return hr;
+
+        std::string loaded = path.ansi;
+        std::wstring loadedWide = path.wide;
+        ComPtr<ITypeLib> library;
+        hr = LoadTypeLib(loadedWide.c_str(), library.addressof());
+        if (FAILED(hr)) {
+            loaded = TypeLibraryFallbackPath(path.ansi);
+            if (!AnsiToWide(loaded, loadedWide))
+                return LastError();
+            hr = LoadTypeLib(loadedWide.c_str(), library.addressof());
+        }
+        if (FAILED(hr))
+            return hr;
+
+        std::wstring helpDirectory;
+        if (!AnsiToWide(HelpDirectoryOf(loaded), helpDirectory))
+            return LastError();
+        return RegisterTypeLib(library.get(), loadedWide.data(),
+                               helpDirectory.empty() ? nullptr : helpDirectory.data());
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+} // namespace pelrin

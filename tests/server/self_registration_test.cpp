@@ -1,0 +1,430 @@
+// Self-registration as an installer runs it: `regsvr32` and `regsvr32 /u` on
+// PELRIN.DLL in this build's Wine prefix, the entries read back from the
+// registry. Every test starts unregistered (type library included) and
+// leaves the built DLL registered from its own path, as the other tests of
+// the prefix expect to find it.
+
+#include "server/pelrin.h"
+#include "tests/server/pelrin_dll_exports.h"
+#include "tests/server/shipped_script_entries.h"
+#include "tests/support/memory_registry.h"
+
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace pelrin {
+namespace {
+
+using test::BuiltDllPath;
+using test::Lines;
+using test::PelrinDllExports;
+
+constexpr const char* kClassKey = "CLSID\\{EDBA7DCF-775A-11D3-B1D4-00104BC9635C}";
+constexpr const char* kTypeLibKey = "TypeLib\\{EDBA7DC1-775A-11D3-B1D4-00104BC9635C}";
+constexpr const char* kInterfaceKey = "Interface\\{EDBA7DCE-775A-11D3-B1D4-00104BC9635C}";
+const HRESULT kTooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+const HRESULT kNotInCodePage = HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+
+std::string Narrow(const std::wstring& text)
+{
+    std::string narrow(text.size() * 2 + 1, '\0');
+    narrow.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
+                                                               narrow.data(), static_cast<int>(narrow.size()),
+                                                               nullptr, nullptr)));
+    return narrow;
+}
+
+std::wstring FolderOf(const std::wstring& path)
+{
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+// --- The registry ---
+
+void DumpKey(HKEY key, const std::string& path, Lines& lines)
+{
+    lines.push_back(path);
+    std::vector<char> name(16384);
+    std::vector<std::uint8_t> data(65536);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        if (RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+            break;
+        lines.push_back(path + ": " + (nameLength == 0 ? "@" : name.data()) + " = " +
+                        test::DescribeValue(type, {data.data(), size}));
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        UniqueHkey subkey;
+        ASSERT_EQ(RegOpenKeyExA(key, name.data(), 0, KEY_READ, subkey.addressof()), ERROR_SUCCESS);
+        DumpKey(subkey.get(), path + "\\" + name.data(), lines);
+    }
+}
+
+bool KeyExists(const std::string& subkey)
+{
+    UniqueHkey key;
+    return RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_READ, key.addressof()) == ERROR_SUCCESS;
+}
+
+// Everything under the two ProgID keys and the class key, sorted.
+Lines ClassEntries()
+{
+    Lines lines;
+    for (const char* subkey : {"Pelrin.PelrinEngine.1", "Pelrin.PelrinEngine", kClassKey}) {
+        UniqueHkey key;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey, 0, KEY_READ, key.addressof()) == ERROR_SUCCESS)
+            DumpKey(key.get(), std::string("HKCR\\") + subkey, lines);
+    }
+    return test::Sorted(lines);
+}
+
+Lines ExpectedClassEntries(const std::wstring& module)
+{
+    Lines lines = test::OwnScriptEntries(Narrow(module));
+    lines.erase(std::remove(lines.begin(), lines.end(), "HKCR\\CLSID"), lines.end());
+    return lines;
+}
+
+// The default value of a key under HKEY_CLASSES_ROOT; "<none>" when absent.
+std::wstring DefaultValue(const std::string& subkey)
+{
+    std::wstring value(2048, L'\0');
+    DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    const std::wstring wideKey(subkey.begin(), subkey.end());
+    if (RegGetValueW(HKEY_CLASSES_ROOT, wideKey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &size) !=
+        ERROR_SUCCESS)
+        return L"<none>";
+    value.resize(size / sizeof(wchar_t) - 1);
+    return value;
+}
+
+// No trace of the class or its type library anywhere.
+bool NothingRegistered()
+{
+    return ClassEntries().empty() && !KeyExists(kTypeLibKey) && !KeyExists(kInterfaceKey);
+}
+
+// --- Files ---
+
+std::wstring Extended(const std::wstring& path)
+{
+    return L"\\\\?\\" + path;
+}
+
+// A folder of this test program's own, beside it in the build tree.
+std::wstring ScratchFolder()
+{
+    std::wstring program(32768, L'\0');
+    program.resize(GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size())));
+    return FolderOf(program) + L"\\registration scratch";
+}
+
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(Extended(folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(folder + L"\\" + name);
+            else
+                DeleteFileW(Extended(folder + L"\\" + name).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(Extended(folder).c_str());
+}
+
+// Copies the built DLL to `path`, making its folders; any length.
+bool CopyDllTo(const std::wstring& path)
+{
+    for (std::size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
+        if (!CreateDirectoryW(Extended(path.substr(0, slash)).c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return CopyFileW(BuiltDllPath().c_str(), Extended(path).c_str(), FALSE) != FALSE;
+}
+
+// The bytes of a resource of a module file.
+std::vector<char> ResourceOf(const std::wstring& module, const wchar_t* type, WORD id)
+{
+    const UniqueHmodule file(LoadLibraryExW(module.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const HRSRC found = file ? FindResourceW(file.get(), MAKEINTRESOURCEW(id), type) : nullptr;
+    const HGLOBAL loaded = found ? LoadResource(file.get(), found) : nullptr;
+    const char* const bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    return bytes ? std::vector<char>(bytes, bytes + SizeofResource(file.get(), found)) : std::vector<char>{};
+}
+
+// Replaces the data of a resource (of the language the DLL stores them in)
+// in a module file. (Wine cannot remove one.)
+bool ReplaceResource(const std::wstring& module, const wchar_t* type, WORD id, std::string data)
+{
+    const HANDLE update = BeginUpdateResourceW(module.c_str(), FALSE);
+    if (update == nullptr)
+        return false;
+    const bool replaced = UpdateResourceW(update, type, MAKEINTRESOURCEW(id), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                          data.data(), static_cast<DWORD>(data.size())) != FALSE;
+    return EndUpdateResourceW(update, !replaced) != FALSE && replaced;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::vector<char>& bytes)
+{
+    const UniqueFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+// A path in the scratch folder of exactly `length` characters, ending in
+// \PELRIN.DLL, made of folders short enough for the file system.
+std::wstring PathOfLength(std::size_t length)
+{
+    const std::wstring file = L"\\PELRIN.DLL";
+    std::wstring path = ScratchFolder() + L"\\long";
+    std::size_t remaining = length - path.size() - file.size();
+    while (remaining > 0) {
+        std::size_t take = std::min<std::size_t>(remaining, 200);
+        if (remaining - take == 1)
+            --take;
+        path += L'\\';
+        path.append(take - 1, L'p');
+        remaining -= take;
+    }
+    return path + file;
+}
+
+// --- regsvr32 ---
+
+// Runs the prefix's regsvr32 on `dll` and returns its exit code.
+DWORD Regsvr32(const std::wstring& options, const std::wstring& dll)
+{
+    std::wstring command = L"regsvr32.exe " + options + L" \"" + dll + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        ADD_FAILURE() << "cannot start regsvr32, error " << GetLastError();
+        return ~0u;
+    }
+    const UniqueHandle process(info.hProcess);
+    const UniqueHandle thread(info.hThread);
+    EXPECT_EQ(WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
+    DWORD exitCode = ~0u;
+    GetExitCodeProcess(process.get(), &exitCode);
+    return exitCode;
+}
+
+class SelfRegistrationTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RemoveTree(ScratchFolder());
+        ASSERT_EQ(Regsvr32(L"/u /s", BuiltDllPath()), 0u);
+        // The type library's registration outlives unregistering: remove it
+        // here, so each test sees what its own registration writes.
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, kTypeLibKey);
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, kInterfaceKey);
+        ASSERT_TRUE(NothingRegistered());
+    }
+
+    void TearDown() override
+    {
+        EXPECT_EQ(Regsvr32(L"/s", BuiltDllPath()), 0u);
+        RemoveTree(ScratchFolder());
+    }
+
+    // The type library is registered for 64-bit Windows from `module`.
+    static void ExpectTypeLibraryOf(const std::wstring& module)
+    {
+        const std::string version = std::string(kTypeLibKey) + "\\1.0";
+        EXPECT_EQ(DefaultValue(version), L"Pelrin 1.0 Type Library");
+        EXPECT_EQ(DefaultValue(version + "\\409\\win64"), module);
+        EXPECT_FALSE(KeyExists(version + "\\409\\win32"));
+        EXPECT_EQ(DefaultValue(version + "\\HELPDIR"), FolderOf(module) + L"\\");
+        EXPECT_EQ(DefaultValue(std::string(kInterfaceKey) + "\\TypeLib"),
+                  L"{EDBA7DC1-775A-11D3-B1D4-00104BC9635C}");
+    }
+
+    // A client finds the class by its ProgID and creates it in-process. (The
+    // version-independent ProgID names only its CurVer, which Wine's
+    // CLSIDFromProgID does not follow.)
+    static void ExpectCreatableByProgId(const std::wstring& module)
+    {
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+        CLSID clsid{};
+        ASSERT_EQ(CLSIDFromProgID(L"Pelrin.PelrinEngine.1", &clsid), S_OK);
+        EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_PelrinEngine));
+        {
+            ComPtr<IDispatch> engine;
+            ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, engine.addressofVoid()),
+                      S_OK);
+            EXPECT_NE(GetModuleHandleW(module.c_str()), nullptr) << "loaded from the registered path";
+            // Late binding goes through the registered type library.
+            OLECHAR name[] = L"MatchWord";
+            LPOLESTR names[] = {name};
+            DISPID dispid = 0;
+            EXPECT_EQ(engine->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid), S_OK);
+            EXPECT_EQ(dispid, 6);
+        }
+        CoUninitialize();
+    }
+};
+
+TEST_F(SelfRegistrationTest, RegisterWritesTheScriptsEntriesAndTheTypeLibrary)
+{
+    const std::wstring dll = BuiltDllPath();
+    ASSERT_EQ(Regsvr32(L"/s", dll), 0u);
+    EXPECT_EQ(ClassEntries(), ExpectedClassEntries(dll));
+    ExpectTypeLibraryOf(dll);
+    ExpectCreatableByProgId(dll);
+}
+
+TEST_F(SelfRegistrationTest, RegisteringTwiceRewritesTheClassKeyWhole)
+{
+    const std::wstring dll = BuiltDllPath();
+    ASSERT_EQ(Regsvr32(L"/s", dll), 0u);
+    // Others' additions under the class key do not survive a registration.
+    const std::string inproc = std::string(kClassKey) + "\\InprocServer32";
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, (std::string(kClassKey) + "\\Foreign").c_str(), REG_SZ, "x", 1),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CLASSES_ROOT, inproc.c_str(), "Stray", REG_SZ, "y", 2), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, inproc.c_str(), REG_SZ, "C:\\elsewhere\\PELRIN.DLL", 23),
+              ERROR_SUCCESS);
+
+    ASSERT_EQ(Regsvr32(L"/s", dll), 0u);
+    EXPECT_EQ(ClassEntries(), ExpectedClassEntries(dll));
+    ExpectTypeLibraryOf(dll);
+}
+
+TEST_F(SelfRegistrationTest, UnregisteringTwiceRemovesTheClassAndKeepsTheTypeLibrary)
+{
+    const std::wstring dll = BuiltDllPath();
+    ASSERT_EQ(Regsvr32(L"/s", dll), 0u);
+    for (int round = 1; round <= 2; ++round) {
+        ASSERT_EQ(Regsvr32(L"/u /s", dll), 0u) << "round " << round;
+        EXPECT_EQ(ClassEntries(), Lines{}) << "round " << round;
+        EXPECT_TRUE(KeyExists("CLSID"));
+        ExpectTypeLibraryOf(dll);
+    }
+}
+
+TEST_F(SelfRegistrationTest, FolderWithSpacesAndApostrophesIsRegisteredAsItIs)
+{
+    const std::wstring copy = ScratchFolder() + L"\\O'Brien's Pelrin copy\\PELRIN.DLL";
+    ASSERT_TRUE(CopyDllTo(copy));
+    ASSERT_EQ(Regsvr32(L"/s", copy), 0u);
+    EXPECT_EQ(DefaultValue(std::string(kClassKey) + "\\InprocServer32"), copy);
+    EXPECT_EQ(ClassEntries(), ExpectedClassEntries(copy));
+    ExpectTypeLibraryOf(copy);
+    ExpectCreatableByProgId(copy);
+
+    ASSERT_EQ(Regsvr32(L"/u /s", copy), 0u);
+    EXPECT_EQ(ClassEntries(), Lines{});
+}
+
+TEST_F(SelfRegistrationTest, WithoutALoadableTypeLibraryTheTlbBesideTheDllIsRegistered)
+{
+    const std::wstring folder = ScratchFolder() + L"\\v1.0 damaged type library";
+    const std::wstring copy = folder + L"\\PELRIN";
+    const std::wstring besideIt = folder + L"\\PELRIN.tlb";
+    ASSERT_TRUE(CopyDllTo(copy));
+    const std::string damaged = "not a type library";
+    ASSERT_TRUE(ReplaceResource(copy, L"TYPELIB", 1, damaged));
+    ASSERT_EQ(ResourceOf(copy + L".", L"TYPELIB", 1), std::vector<char>(damaged.begin(), damaged.end()));
+
+    // Neither in the DLL nor beside it: the class entries are written, and
+    // the result is what loading the missing .tlb gives.
+    ComPtr<ITypeLib> none;
+    const HRESULT missing = LoadTypeLib(besideIt.c_str(), none.addressof());
+    ASSERT_TRUE(FAILED(missing));
+    {
+        // The trailing dot keeps LoadLibrary from appending ".dll".
+        const PelrinDllExports dll(copy + L".");
+        ASSERT_TRUE(dll.Loaded());
+        EXPECT_EQ(dll.RegisterServer(), missing);
+    }
+    EXPECT_EQ(ClassEntries(), ExpectedClassEntries(copy));
+    EXPECT_FALSE(KeyExists(kTypeLibKey));
+
+    // The file name's missing extension becomes ".tlb", not the folder's ".0".
+    ASSERT_TRUE(WriteFileBytes(besideIt, ResourceOf(BuiltDllPath(), L"TYPELIB", 1)));
+    {
+        const PelrinDllExports dll(copy + L".");
+        EXPECT_EQ(dll.RegisterServer(), S_OK);
+    }
+    ExpectTypeLibraryOf(besideIt);
+}
+
+TEST_F(SelfRegistrationTest, PathBeyondMaxPathIsRefusedBeforeAnythingIsWritten)
+{
+    // The longest path the narrow registration carries registers whole.
+    const std::wstring longest = PathOfLength(MAX_PATH - 1);
+    ASSERT_TRUE(CopyDllTo(longest));
+    {
+        const PelrinDllExports dll(longest);
+        ASSERT_TRUE(dll.Loaded());
+        EXPECT_EQ(dll.RegisterServer(), S_OK);
+        EXPECT_EQ(ClassEntries(), ExpectedClassEntries(longest));
+        ExpectTypeLibraryOf(longest);
+        EXPECT_EQ(dll.UnregisterServer(), S_OK);
+    }
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kTypeLibKey);
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kInterfaceKey);
+    ASSERT_TRUE(NothingRegistered());
+
+    // One character more would be cut off: refused, nothing written.
+    for (const std::size_t length : {std::size_t{MAX_PATH}, std::size_t{400}}) {
+        const std::wstring tooLong = PathOfLength(length);
+        ASSERT_TRUE(CopyDllTo(tooLong));
+        {
+            const PelrinDllExports dll(tooLong);
+            ASSERT_TRUE(dll.Loaded()) << "length " << length;
+            EXPECT_EQ(dll.RegisterServer(), kTooLong) << "length " << length;
+            EXPECT_EQ(dll.UnregisterServer(), S_OK);
+        }
+        EXPECT_NE(Regsvr32(L"/s", tooLong), 0u);
+        EXPECT_TRUE(NothingRegistered()) << "length " << length;
+    }
+}
+
+TEST_F(SelfRegistrationTest, PathOutsideTheAnsiCodePageIsRefusedBeforeAnythingIsWritten)
+{
+    ASSERT_EQ(GetACP(), 1252u) << "the folder names below are written for code page 1252";
+    // U+0100 has a best-fit look-alike ("A"), U+03A9 and U+65E5 none.
+    for (const wchar_t* folder : {L"\\Pelrin \u0100", L"\\Pelrin \u03A9", L"\\Pelrin \u65E5"}) {
+        const std::wstring copy = ScratchFolder() + folder + L"\\PELRIN.DLL";
+        ASSERT_TRUE(CopyDllTo(copy));
+        {
+            const PelrinDllExports dll(copy);
+            ASSERT_TRUE(dll.Loaded());
+            EXPECT_EQ(dll.RegisterServer(), kNotInCodePage);
+        }
+        EXPECT_NE(Regsvr32(L"/s", copy), 0u);
+        EXPECT_TRUE(NothingRegistered());
+    }
+
+    // A character the code page has is registered as it is.
+    const std::wstring cafe = ScratchFolder() + L"\\Pelrin caf\u00E9\\PELRIN.DLL";
+    ASSERT_TRUE(CopyDllTo(cafe));
+    ASSERT_EQ(Regsvr32(L"/s", cafe), 0u);
+    EXPECT_EQ(DefaultValue(std::string(kClassKey) + "\\InprocServer32"), cafe);
+    ExpectTypeLibraryOf(cafe);
+}
+
+} // namespace
+} // namespace pelrin
