@@ -4,6 +4,7 @@
 
 #include "server/registry_script_win.h"
 #include "server/win_owners.h"
+#include "tests/server/registry_dump_win.h"
 #include "tests/server/shipped_script_entries.h"
 #include "tests/support/memory_registry.h"
 
@@ -15,6 +16,7 @@
 namespace pelrin {
 namespace {
 
+using test::DumpKey;
 using test::Lines;
 using test::Sorted;
 
@@ -27,31 +29,6 @@ std::wstring ThisProgram()
     std::wstring path(MAX_PATH, L'\0');
     path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
     return path;
-}
-
-void DumpKey(HKEY key, const std::string& path, bool isRoot, Lines& lines)
-{
-    if (!isRoot)
-        lines.push_back(path);
-    std::vector<char> name(16384);
-    std::vector<std::uint8_t> data(65536);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        DWORD size = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        if (RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
-            break;
-        lines.push_back(path + ": " + (nameLength == 0 ? "@" : name.data()) + " = " +
-                        test::DescribeValue(type, {data.data(), size}));
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        UniqueHkey subkey;
-        ASSERT_EQ(RegOpenKeyExA(key, name.data(), 0, KEY_READ, subkey.addressof()), ERROR_SUCCESS);
-        DumpKey(subkey.get(), path + "\\" + name.data(), false, lines);
-    }
 }
 
 class RealRegistryScriptTest : public testing::Test {
@@ -76,7 +53,7 @@ protected:
     Lines Dump()
     {
         Lines lines;
-        DumpKey(m_scratch.get(), "HKCR", true, lines);
+        DumpKey(m_scratch.get(), "HKCR", false, lines);
         return Sorted(lines);
     }
 

@@ -6,6 +6,7 @@
 
 #include "server/pelrin.h"
 #include "tests/server/pelrin_dll_exports.h"
+#include "tests/server/registry_dump_win.h"
 #include "tests/server/shipped_script_entries.h"
 #include "tests/support/memory_registry.h"
 
@@ -21,6 +22,7 @@ namespace pelrin {
 namespace {
 
 using test::BuiltDllPath;
+using test::DumpKey;
 using test::Lines;
 using test::PelrinDllExports;
 
@@ -46,30 +48,6 @@ std::wstring FolderOf(const std::wstring& path)
 
 // --- The registry ---
 
-void DumpKey(HKEY key, const std::string& path, Lines& lines)
-{
-    lines.push_back(path);
-    std::vector<char> name(16384);
-    std::vector<std::uint8_t> data(65536);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        DWORD size = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        if (RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
-            break;
-        lines.push_back(path + ": " + (nameLength == 0 ? "@" : name.data()) + " = " +
-                        test::DescribeValue(type, {data.data(), size}));
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        UniqueHkey subkey;
-        ASSERT_EQ(RegOpenKeyExA(key, name.data(), 0, KEY_READ, subkey.addressof()), ERROR_SUCCESS);
-        DumpKey(subkey.get(), path + "\\" + name.data(), lines);
-    }
-}
-
 bool KeyExists(const std::string& subkey)
 {
     UniqueHkey key;
@@ -83,7 +61,7 @@ Lines ClassEntries()
     for (const char* subkey : {"Pelrin.PelrinEngine.1", "Pelrin.PelrinEngine", kClassKey}) {
         UniqueHkey key;
         if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey, 0, KEY_READ, key.addressof()) == ERROR_SUCCESS)
-            DumpKey(key.get(), std::string("HKCR\\") + subkey, lines);
+            DumpKey(key.get(), std::string("HKCR\\") + subkey, true, lines);
     }
     return test::Sorted(lines);
 }
