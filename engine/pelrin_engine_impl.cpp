@@ -6,11 +6,25 @@
 #include "engine/phrase_table.h"
 #include "engine/tick_clock.h"
 
+#include <utility>
+
 namespace pelrin {
 
 PelrinEngineImpl::PelrinEngineImpl() : PelrinEngineImpl(BuiltInPhraseTable()) {}
 
+namespace {
+template <std::size_t... Index>
+std::array<FirstWordMap, sizeof...(Index)> MakeBuckets(std::pmr::memory_resource* pool,
+                                                       std::index_sequence<Index...>)
+{
+    return {{(static_cast<void>(Index), FirstWordMap(pool))...}};
+}
+} // namespace
+
 PelrinEngineImpl::PelrinEngineImpl(const char* const* phraseTable)
+    : m_buckets(MakeBuckets(&m_pool, std::make_index_sequence<kBucketCount>())),
+      m_alternates(&m_pool),
+      m_ignoredPhrases(&m_pool)
 {
     RefreshTraceLevel();
     LoadPhraseTable(phraseTable);
@@ -46,12 +60,12 @@ void PelrinEngineImpl::LoadPhraseTable(const char* const* table)
                         phrase.c_str());
             throw kE_UNEXPECTED;
         }
-        phrases.insert(phrase);
+        const std::string& stored = *phrases.insert(std::move(phrase)).first;
 
         for (++entry; table[entry] != nullptr; ++entry) {
             std::string alternate = ComplementBytes(table[entry]);
             TRACE_VERBOSE("    Alternate: %s", alternate.c_str());
-            m_alternates.emplace(phrase, std::move(alternate));
+            m_alternates.emplace(stored, std::move(alternate));
         }
         ++entry; // past the null that ends the group
     }

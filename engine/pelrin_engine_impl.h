@@ -4,6 +4,7 @@
 // its cached settings paths. The engine object's methods reach the members
 // directly.
 
+#include "engine/node_pool.h"
 #include "engine/phrase_store.h"
 
 #include <array>
@@ -31,6 +32,11 @@ public:
     std::int32_t GetAppFolder();
     std::int32_t GetAppIniFile();
 
+private:
+    // First, so it outlives the containers that allocate from it.
+    NodePool m_pool;
+
+public:
     std::array<FirstWordMap, kBucketCount> m_buckets;
     AlternateMap m_alternates;
     PhraseSet m_ignoredPhrases;
