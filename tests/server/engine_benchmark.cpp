@@ -6,6 +6,7 @@
 //   build/win64/wine-run build/win64/tests/server/engine_benchmark.exe
 
 #include "diag/trace.h"
+#include "tests/server/built_dll_path.h"
 #include "server/com_ptr.h"
 #include "server/module.h"
 #include "server/pelrin_engine.h"
@@ -23,6 +24,7 @@
 namespace {
 
 using pelrin::ComPtr;
+using pelrin::test::BuiltDllPath;
 using pelrin::UniqueBstr;
 using pelrin::UniqueVariant;
 
@@ -127,23 +129,14 @@ DISPID IdOf(IDispatch* dispatch, const wchar_t* name)
     return id;
 }
 
-std::wstring DllPath()
-{
-    const std::string unixPath = PELRIN_DLL_PATH;
-    std::wstring path = L"Z:";
-    for (const char c : unixPath)
-        path.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return path;
-}
-
 int Run()
 {
     if (IsDebuggerPresent())
         std::printf("warning: a debugger is attached; trace messages cost more than usual\n");
     pelrin::g_module.Init(nullptr, GetModuleHandleW(nullptr));
     ComPtr<ITypeLib> library;
-    if (FAILED(LoadTypeLibEx(DllPath().c_str(), REGKIND_REGISTER, library.addressof()))) {
-        std::fprintf(stderr, "cannot register the type library of %ls\n", DllPath().c_str());
+    if (FAILED(LoadTypeLibEx(BuiltDllPath().c_str(), REGKIND_REGISTER, library.addressof()))) {
+        std::fprintf(stderr, "cannot register the type library of %ls\n", BuiltDllPath().c_str());
         return 1;
     }
 

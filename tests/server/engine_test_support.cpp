@@ -1,5 +1,6 @@
 #include "tests/server/engine_test_support.h"
 
+#include "tests/server/built_dll_path.h"
 #include "server/module.h"
 #include "server/pelrin_engine.h"
 #include "server/type_info_cache.h"
@@ -107,19 +108,10 @@ Strings Ignored(IPelrinEngine* engine)
     return ReadStrings(result.get());
 }
 
-std::wstring DllPath()
-{
-    const std::string unixPath = PELRIN_DLL_PATH;
-    std::wstring path = L"Z:";
-    for (const char c : unixPath)
-        path.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return path;
-}
-
 HRESULT RegisterTypeLibrary()
 {
     ComPtr<ITypeLib> library;
-    return LoadTypeLibEx(DllPath().c_str(), REGKIND_REGISTER, library.addressof());
+    return LoadTypeLibEx(BuiltDllPath().c_str(), REGKIND_REGISTER, library.addressof());
 }
 
 long LockCount()

@@ -38,9 +38,6 @@ Strings Match(IPelrinEngine* engine, const std::wstring& word);
 Strings Alternates(IPelrinEngine* engine, const std::wstring& phrase);
 Strings Ignored(IPelrinEngine* engine);
 
-// The built PELRIN.DLL, as a Windows path.
-std::wstring DllPath();
-
 // Registers the type library carried by PELRIN.DLL in this prefix's registry.
 HRESULT RegisterTypeLibrary();
 

@@ -4,6 +4,7 @@
 // and its real export table. Needs PELRIN_DLL_PATH (the built DLL, Unix path).
 
 #include "server/com_ptr.h"
+#include "tests/server/built_dll_path.h"
 #include "server/win_owners.h"
 
 #include <windows.h>
@@ -12,16 +13,6 @@
 #include <string>
 
 namespace pelrin::test {
-
-// The built PELRIN.DLL as a Windows path (Z:\...).
-inline std::wstring BuiltDllPath()
-{
-    const std::string unixPath = PELRIN_DLL_PATH;
-    std::wstring path = L"Z:";
-    for (const char c : unixPath)
-        path.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return path;
-}
 
 class PelrinDllExports {
 public:

@@ -1,0 +1,19 @@
+#pragma once
+// The PELRIN.DLL of this build tree, for test programs that load or register
+// it. Needs PELRIN_DLL_PATH (the built DLL, Unix path).
+
+#include <string>
+
+namespace pelrin::test {
+
+// The built PELRIN.DLL as a Windows path (Z:\...).
+inline std::wstring BuiltDllPath()
+{
+    const std::string unixPath = PELRIN_DLL_PATH;
+    std::wstring path = L"Z:";
+    for (const char c : unixPath)
+        path.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    return path;
+}
+
+} // namespace pelrin::test
