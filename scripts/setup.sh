@@ -17,7 +17,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth imagemagick
   zip
-  wine32:i386 gcc-i686-linux-gnu
+  wine32:i386 gcc-i686-linux-gnu libc6-dev-i386-cross
 )
 backports=bookworm-backports
 qemu_min=1:10

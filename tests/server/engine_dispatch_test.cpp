@@ -3,6 +3,7 @@
 
 #include "server/pelrin_engine.h"
 #include "tests/ignored/app_data_scratch_win.h"
+#include "tests/server/bitness.h"
 #include "tests/server/engine_test_support.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ protected:
 
     static HRESULT Unregister()
     {
-        return UnRegisterTypeLib(LIBID_PELRINLib, 1, 0, 0x0409, SYS_WIN64);
+        return UnRegisterTypeLib(LIBID_PELRINLib, 1, 0, 0x0409, test::kSysKind);
     }
 };
 
@@ -127,7 +128,7 @@ TEST_F(EngineDispatch, TheTypeLibraryDescribesTheDualInterfaceAndItsClass)
     ASSERT_EQ(library->GetLibAttr(&libAttr), S_OK);
     EXPECT_TRUE(IsEqualGUID(libAttr->guid, LIBID_PELRINLib));
     EXPECT_EQ(libAttr->lcid, 0x0409u);
-    EXPECT_EQ(libAttr->syskind, SYS_WIN64);
+    EXPECT_EQ(libAttr->syskind, test::kSysKind);
     EXPECT_EQ(libAttr->wMajorVerNum, 1);
     EXPECT_EQ(libAttr->wMinorVerNum, 0);
     library->ReleaseTLibAttr(libAttr);

@@ -5,6 +5,7 @@
 // the prefix expect to find it.
 
 #include "server/pelrin.h"
+#include "tests/server/bitness.h"
 #include "tests/server/pelrin_dll_exports.h"
 #include "tests/server/registry_dump_win.h"
 #include "tests/server/shipped_script_entries.h"
@@ -47,11 +48,18 @@ std::wstring FolderOf(const std::wstring& path)
 }
 
 // --- The registry ---
+// Read in the view of this program's bitness, named: the registration checked
+// is the one its regsvr32 and DLL of the same bitness write.
+
+LSTATUS OpenClassesKey(const std::string& subkey, UniqueHkey& key)
+{
+    return RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_READ | test::kRegistryView, key.addressof());
+}
 
 bool KeyExists(const std::string& subkey)
 {
     UniqueHkey key;
-    return RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_READ, key.addressof()) == ERROR_SUCCESS;
+    return OpenClassesKey(subkey, key) == ERROR_SUCCESS;
 }
 
 // Everything under the two ProgID keys and the class key, sorted.
@@ -60,7 +68,7 @@ Lines ClassEntries()
     Lines lines;
     for (const char* subkey : {"Pelrin.PelrinEngine.1", "Pelrin.PelrinEngine", kClassKey}) {
         UniqueHkey key;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey, 0, KEY_READ, key.addressof()) == ERROR_SUCCESS)
+        if (OpenClassesKey(subkey, key) == ERROR_SUCCESS)
             DumpKey(key.get(), std::string("HKCR\\") + subkey, true, lines);
     }
     return test::Sorted(lines);
@@ -78,9 +86,9 @@ std::wstring DefaultValue(const std::string& subkey)
 {
     std::wstring value(2048, L'\0');
     DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    const std::wstring wideKey(subkey.begin(), subkey.end());
-    if (RegGetValueW(HKEY_CLASSES_ROOT, wideKey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &size) !=
-        ERROR_SUCCESS)
+    UniqueHkey key;
+    if (OpenClassesKey(subkey, key) != ERROR_SUCCESS ||
+        RegGetValueW(key.get(), nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &size) != ERROR_SUCCESS)
         return L"<none>";
     value.resize(size / sizeof(wchar_t) - 1);
     return value;
@@ -226,13 +234,13 @@ protected:
         RemoveTree(ScratchFolder());
     }
 
-    // The type library is registered for 64-bit Windows from `module`.
+    // The type library is registered for Windows of this bitness from `module`.
     static void ExpectTypeLibraryOf(const std::wstring& module)
     {
         const std::string version = std::string(kTypeLibKey) + "\\1.0";
         EXPECT_EQ(DefaultValue(version), L"Pelrin 1.0 Type Library");
-        EXPECT_EQ(DefaultValue(version + "\\409\\win64"), module);
-        EXPECT_FALSE(KeyExists(version + "\\409\\win32"));
+        EXPECT_EQ(DefaultValue(version + "\\409\\" + test::kTypeLibPlatform), module);
+        EXPECT_FALSE(KeyExists(version + "\\409\\" + test::kOtherTypeLibPlatform));
         EXPECT_EQ(DefaultValue(version + "\\HELPDIR"), FolderOf(module) + L"\\");
         EXPECT_EQ(DefaultValue(std::string(kInterfaceKey) + "\\TypeLib"),
                   L"{EDBA7DC1-775A-11D3-B1D4-00104BC9635C}");
