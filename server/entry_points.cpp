@@ -1,6 +1,7 @@
 #include "server/entry_points.h"
 
 #include "server/registration.h"
+#include "server/shared_progids.h"
 #include "server/win_owners.h"
 
 #include <atomic>
@@ -82,8 +83,10 @@ HRESULT RegisterServer(Module& module) noexcept
 HRESULT UnregisterServer(Module& module) noexcept
 {
     for (ClassTableEntry* entry = module.ClassTable(); entry != nullptr && entry->clsid != nullptr; ++entry) {
-        if (TakesPartInRegistration(*entry))
+        if (TakesPartInRegistration(*entry)) {
             entry->updateRegistry(FALSE);
+            KeepProgIdsOfTheOtherView(*entry->clsid);
+        }
     }
     return S_OK;
 }
