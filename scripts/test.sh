@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, builds every preset and runs
-# all their tests (host, host-asan, win64 under Wine, win32 static checks) in
-# one ctest run, ending with ctest's summary.
+# all their tests (host, host-asan, win64 under Wine, win32 under emulated
+# 32-bit Wine) in one ctest run, ending with ctest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -15,6 +15,10 @@ subdirs("win64")
 subdirs("win32")
 CTEST
 
-cleanup() { WINEPREFIX="$PWD/build/win64/wine/prefix" wineserver -k >/dev/null 2>&1 || true; }
+cleanup() {
+  for prefix in build/*/wine/prefix; do
+    if [ -d "$prefix" ]; then WINEPREFIX="$PWD/$prefix" wineserver -k >/dev/null 2>&1 || true; fi
+  done
+}
 trap cleanup EXIT
 ctest --test-dir build --output-on-failure -j2 "$@"
