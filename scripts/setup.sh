@@ -101,16 +101,20 @@ if ! qemu_ok; then
   qemu_ok || { echo "setup: qemu-user $qemu_min or later is not installed" >&2; exit 1; }
 fi
 
-# Kernel state, lost at every restart: checked on each run.
+# Kernel state, lost at every restart: checked on each run. An entry of the
+# same name left by another package may name an older emulator: replaced.
 binfmt=/proc/sys/fs/binfmt_misc
+entry=$binfmt/qemu-i386
+interpreter=/usr/libexec/qemu-binfmt/i386-binfmt-P
 if [ ! -e "$binfmt/register" ]; then
   "${sudo_cmd[@]}" mount -t binfmt_misc none "$binfmt"
 fi
-if [ ! -e "$binfmt/qemu-i386" ]; then
-  interpreter=/usr/libexec/qemu-binfmt/i386-binfmt-P
-  [ -x "$interpreter" ] || interpreter=/usr/bin/qemu-i386
+if [ -e "$entry" ] && ! grep -qx "interpreter $interpreter" "$entry"; then
+  echo -1 | "${sudo_cmd[@]}" tee "$entry" >/dev/null
+fi
+if [ ! -e "$entry" ]; then
   echo "setup: registering $interpreter for i386 programs" >&2
   printf '%s' ":qemu-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$interpreter:POF" |
     "${sudo_cmd[@]}" tee "$binfmt/register" >/dev/null
 fi
-grep -qx enabled "$binfmt/qemu-i386" || { echo "setup: qemu-i386 binfmt entry is disabled" >&2; exit 1; }
+grep -qx enabled "$entry" || { echo "setup: the qemu-i386 binfmt entry is disabled" >&2; exit 1; }
