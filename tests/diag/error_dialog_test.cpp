@@ -369,7 +369,9 @@ TEST_F(ErrorDialog, ReturnsAtOnceWhenTheDialogCannotBeCreated)
     SysException e(1, "f.cpp");
     const ULONGLONG start = GetTickCount64();
     EXPECT_EQ(e.ShowDialog(), 0);
-    EXPECT_LT(GetTickCount64() - start, 2000u);
+    // Generous: a first window under emulated 32-bit Wine on a busy machine
+    // takes seconds even when refused; a dialog loop would not end at all.
+    EXPECT_LT(GetTickCount64() - start, 15000u);
     EXPECT_FALSE(FindDialogOf(GetCurrentThreadId()));
 }
 
