@@ -1,8 +1,6 @@
 # The release package, made from the x64 build tree: both DLLs (the x86 one
 # from the win32 build tree next to it), their type libraries, the header and
 # GUIDs generated from the IDL, the examples, README and licence.
-set(PELRIN_WIN32_BUILD_DIR "${PROJECT_SOURCE_DIR}/build/win32" CACHE PATH
-    "Build tree of the i686 DLL that the package takes")
 set(generated "${PROJECT_BINARY_DIR}/server/generated/server")
 
 install(FILES $<TARGET_FILE:pelrin_dll> "${generated}/pelrin.tlb" DESTINATION x64)

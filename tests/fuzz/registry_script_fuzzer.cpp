@@ -3,7 +3,7 @@
 // with single-byte and double-byte character stepping.
 
 #include "server/registry_script.h"
-#include "tests/support/memory_registry.h"
+#include "server/memory_registry.h"
 
 #include <algorithm>
 #include <cstddef>

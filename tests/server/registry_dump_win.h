@@ -4,7 +4,7 @@
 
 #include "server/win_owners.h"
 #include "tests/server/shipped_script_entries.h"
-#include "tests/support/memory_registry.h"
+#include "server/memory_registry.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "server/registry_script.h"
 #include "tests/server/shipped_script_entries.h"
-#include "tests/support/memory_registry.h"
+#include "server/memory_registry.h"
 
 #include <gtest/gtest.h>
 

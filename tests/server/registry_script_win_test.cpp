@@ -6,7 +6,7 @@
 #include "server/win_owners.h"
 #include "tests/server/registry_dump_win.h"
 #include "tests/server/shipped_script_entries.h"
-#include "tests/support/memory_registry.h"
+#include "server/memory_registry.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "tests/server/pelrin_dll_exports.h"
 #include "tests/server/registry_dump_win.h"
 #include "tests/server/shipped_script_entries.h"
-#include "tests/support/memory_registry.h"
+#include "server/memory_registry.h"
 
 #include <objbase.h>
 

@@ -1,4 +1,4 @@
-#include "tests/support/memory_registry.h"
+#include "server/memory_registry.h"
 
 #include <algorithm>
 #include <array>
@@ -381,20 +381,33 @@ std::optional<StoredValue> MemoryRegistry::Value(std::string_view path, std::str
     return found->second;
 }
 
-std::vector<std::string> MemoryRegistry::Dump() const
+std::vector<RegistryEntry> MemoryRegistry::Entries() const
 {
-    std::vector<std::string> lines;
+    std::vector<RegistryEntry> entries;
     const std::function<void(const Node&, bool)> visit = [&](const Node& node, bool isRoot) {
         const std::string path = node.Path();
         if (!isRoot)
-            lines.push_back(path);
+            entries.push_back({path, std::nullopt, {}});
         for (const auto& [name, value] : node.values)
-            lines.push_back(path + ": " + (name.empty() ? "@" : name) + " = " + DescribeValue(value.type, value.data));
+            entries.push_back({path, name, value});
         for (const auto& [name, child] : node.subkeys)
             visit(*child, false);
     };
     for (const auto& root : m_roots)
         visit(*root, true);
+    return entries;
+}
+
+std::vector<std::string> MemoryRegistry::Dump() const
+{
+    std::vector<std::string> lines;
+    for (const RegistryEntry& entry : Entries()) {
+        if (!entry.valueName)
+            lines.push_back(entry.key);
+        else
+            lines.push_back(entry.key + ": " + (entry.valueName->empty() ? "@" : *entry.valueName) + " = " +
+                            DescribeValue(entry.value.type, entry.value.data));
+    }
     return lines;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // In-memory stand-ins for the registry script interpreter's platform, for
-// host tests and fuzzing.
+// host tests and fuzzing, and for reading what a script registers without
+// touching a real registry (the installer's registration tables).
 //
 // MemoryRegistry behaves as the advapi32 registry does where the interpreter
 // can tell: key and value names are case-insensitive and keep the case they
@@ -42,6 +43,13 @@ struct StoredValue {
     std::vector<std::uint8_t> data;
 };
 
+// A key (no value name) or one of its values, by full path ("HKCR\A\B").
+struct RegistryEntry {
+    std::string key;
+    std::optional<std::string> valueName; // "" is the default value
+    StoredValue value;
+};
+
 // A value as Dump shows it: S 'text' (with " (size n)" when the data is not
 // the text and one terminator), D number, or T<type> (size n).
 std::string DescribeValue(std::uint32_t type, std::span<const std::uint8_t> data);
@@ -77,7 +85,10 @@ public:
     bool HasKey(std::string_view path) const;
     std::optional<StoredValue> Value(std::string_view path, std::string_view valueName) const;
 
-    // Every key below the roots and every value, one line each, in order:
+    // Every key below the roots, followed by its values, then its subkeys.
+    std::vector<RegistryEntry> Entries() const;
+
+    // Entries, one line each, in order:
     //   HKCR\A                  a key
     //   HKCR\A: @ = S 'text'    its default value, a string
     //   HKCR\A: N = D 42        a number value

@@ -1,0 +1,154 @@
+// Registers an in-process COM server for the current user only, as regsvr32
+// registers it for the whole machine, without administrator rights: while the
+// DLL's own DllRegisterServer (or, with /u, DllUnregisterServer) runs,
+// HKEY_CLASSES_ROOT of this process is redirected to
+// HKEY_CURRENT_USER\Software\Classes; the redirection is undone afterwards.
+// Unregistering also removes the type library's per-user registration, which
+// DllUnregisterServer leaves in place.
+//
+//   regsvr_user [/u] [/s] path\to\PELRIN.DLL
+//
+// Use the tool of the DLL's bitness (x64\ or x86\). Exit codes as regsvr32's:
+// 0 done, 1 bad arguments, 3 DLL not loaded, 4 entry point missing, 5 the
+// entry point failed.
+
+#include "server/win_owners.h"
+
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+using pelrin::UniqueHkey;
+using pelrin::UniqueHmodule;
+
+enum ExitCode { kDone = 0, kBadArguments = 1, kNotLoaded = 3, kNoEntryPoint = 4, kEntryPointFailed = 5 };
+
+bool g_silent = false;
+
+void Report(const wchar_t* text, const std::wstring& dll, HRESULT code = S_OK)
+{
+    if (g_silent)
+        return;
+    if (code == S_OK)
+        std::fwprintf(stderr, L"%ls %ls\n", text, dll.c_str());
+    else
+        std::fwprintf(stderr, L"%ls %ls: 0x%08lx\n", text, dll.c_str(), static_cast<unsigned long>(code));
+}
+
+// HKEY_CLASSES_ROOT of this process stands for the user's classes while it lives.
+class UserClassesRedirection {
+public:
+    UserClassesRedirection()
+    {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            m_userClasses.addressof(), nullptr) != ERROR_SUCCESS)
+            return;
+        // RegisterTypeLib of an administrator writes to the machine's classes
+        // unless told that per-user registration is wanted.
+        using EnablePerUser = void(WINAPI*)();
+        if (const HMODULE oleaut = GetModuleHandleW(L"oleaut32.dll")) {
+            if (const auto enable = reinterpret_cast<EnablePerUser>(
+                    reinterpret_cast<void*>(GetProcAddress(oleaut, "OaEnablePerUserTLibRegistration"))))
+                enable();
+        }
+        m_active = RegOverridePredefKey(HKEY_CLASSES_ROOT, m_userClasses.get()) == ERROR_SUCCESS;
+    }
+    ~UserClassesRedirection()
+    {
+        if (m_active)
+            RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    }
+    UserClassesRedirection(const UserClassesRedirection&) = delete;
+    UserClassesRedirection& operator=(const UserClassesRedirection&) = delete;
+
+    bool Active() const noexcept { return m_active; }
+
+private:
+    UniqueHkey m_userClasses;
+    bool m_active = false;
+};
+
+// The DLL's type library (TYPELIB 1) is unregistered for the user; a DLL
+// without one has nothing to remove.
+void UnregisterTypeLibrary(const std::wstring& dll)
+{
+    ITypeLib* library = nullptr;
+    if (FAILED(LoadTypeLibEx(dll.c_str(), REGKIND_NONE, &library)))
+        return;
+    TLIBATTR* attributes = nullptr;
+    if (SUCCEEDED(library->GetLibAttr(&attributes))) {
+        UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
+                          attributes->syskind);
+        library->ReleaseTLibAttr(attributes);
+    }
+    library->Release();
+}
+
+int Run(const std::wstring& dll, bool unregister)
+{
+    const UniqueHmodule module(LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!module) {
+        Report(L"Cannot load", dll, HRESULT_FROM_WIN32(GetLastError()));
+        return kNotLoaded;
+    }
+    const char* const name = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+    using EntryPoint = HRESULT(STDAPICALLTYPE*)();
+    const auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module.get(), name)));
+    if (entry == nullptr) {
+        Report(unregister ? L"No DllUnregisterServer in" : L"No DllRegisterServer in", dll);
+        return kNoEntryPoint;
+    }
+    const UserClassesRedirection redirection;
+    if (!redirection.Active()) {
+        Report(L"Cannot redirect HKEY_CLASSES_ROOT to the user's classes for", dll,
+               HRESULT_FROM_WIN32(GetLastError()));
+        return kEntryPointFailed;
+    }
+    const HRESULT result = entry();
+    if (FAILED(result)) {
+        Report(unregister ? L"DllUnregisterServer failed for" : L"DllRegisterServer failed for", dll, result);
+        return kEntryPointFailed;
+    }
+    if (unregister)
+        UnregisterTypeLibrary(dll);
+    Report(unregister ? L"Unregistered for this user:" : L"Registered for this user:", dll);
+    return kDone;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    bool unregister = false;
+    int paths = 0;
+    std::wstring dll;
+    for (int i = 1; i < argc; ++i) {
+        const wchar_t* arg = argv[i];
+        if ((arg[0] == L'/' || arg[0] == L'-') && (arg[1] == L'u' || arg[1] == L'U') && arg[2] == 0)
+            unregister = true;
+        else if ((arg[0] == L'/' || arg[0] == L'-') && (arg[1] == L's' || arg[1] == L'S') && arg[2] == 0)
+            g_silent = true;
+        else if (++paths == 1)
+            dll = arg;
+    }
+    if (paths != 1) {
+        std::fwprintf(stderr, L"usage: regsvr_user [/u] [/s] path\\to\\SERVER.DLL\n");
+        return kBadArguments;
+    }
+    // A full path, as regsvr32 writes one: InprocServer32 takes the path the
+    // DLL was loaded from.
+    wchar_t full[MAX_PATH * 4];
+    const DWORD length = GetFullPathNameW(dll.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
+    if (length > 0 && length < std::size(full))
+        dll = full;
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const int status = Run(dll, unregister);
+    if (SUCCEEDED(init))
+        CoUninitialize();
+    return status;
+}

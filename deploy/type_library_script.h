@@ -1,0 +1,18 @@
+#pragma once
+// What registering a type library writes (RegisterTypeLib, as
+// DllRegisterServer calls it), as a registry script: the library's key with
+// the path of this bitness's file, its flags and help folder, and each
+// automation interface with the marshaler that reads the library. The
+// installer writes it from its Registry table like the class's entries, so it
+// lands where they do, per machine or per user, and leaves with them.
+
+#include "deploy/idl_identities.h"
+
+#include <string>
+
+namespace pelrin::deploy {
+
+// %MODULE% stands for the file holding the library, %HELPDIR% for its folder.
+std::string TypeLibraryScript(const IdlIdentities& idl, bool win64);
+
+} // namespace pelrin::deploy
