@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh host host-asan win64 win32
+scripts/build.sh host host-asan win32 win64
 
 # One test tree over the four builds, so one ctest run reports them all.
 cat > build/CTestTestfile.cmake <<'CTEST'

@@ -1,0 +1,29 @@
+# Sourced by the deployment tests (sh): gives the test a Wine prefix of its
+# own, new on every run, under <work>/wine, and stops its server at the end.
+# Expects $wine_run and $work; provides fail, run, view, gone and the
+# product's identities.
+PELRIN_WINE_ROOT="$work/wine"
+export PELRIN_WINE_ROOT
+rm -rf "$work" && mkdir -p "$work" || exit 2
+trap 'WINEPREFIX="$PELRIN_WINE_ROOT/prefix" wineserver -k >/dev/null 2>&1' EXIT
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+run() { "$wine_run" "$@" | tr -d '\r'; }
+drive_c="$PELRIN_WINE_ROOT/prefix/drive_c"
+our_keys="Pelrin.PelrinEngine.1 Pelrin.PelrinEngine CLSID\\{EDBA7DCF-775A-11D3-B1D4-00104BC9635C}
+TypeLib\\{EDBA7DC1-775A-11D3-B1D4-00104BC9635C} Interface\\{EDBA7DCE-775A-11D3-B1D4-00104BC9635C}"
+
+# Our keys and values under <root> as <reg.exe> shows them: the 64-bit
+# reg.exe, or syswow64's for what 32-bit programs see.
+view() { # <reg.exe> <root>
+  for key in $our_keys; do run "$1" query "$2\\$key" /s 2>/dev/null; done
+}
+
+# No key of ours left under <root> in either registry view.
+gone() { # <root>
+  for key in $our_keys; do
+    for bits in 64 32; do
+      "$wine_run" reg query "$1\\$key" /reg:$bits >/dev/null 2>&1 && fail "$1\\$key left (/reg:$bits)"
+    done
+  done
+}
