@@ -18,6 +18,7 @@ packages=(
   xvfb xauth imagemagick
   zip
   wine32:i386 gcc-i686-linux-gnu libc6-dev-i386-cross
+  msitools wixl
 )
 backports=bookworm-backports
 qemu_min=1:10
