@@ -45,8 +45,9 @@ class UserClassesRedirection {
 public:
     UserClassesRedirection()
     {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            m_userClasses.addressof(), nullptr) != ERROR_SUCCESS)
+        m_error = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  m_userClasses.addressof(), nullptr);
+        if (m_error != ERROR_SUCCESS)
             return;
         // RegisterTypeLib of an administrator writes to the machine's classes
         // unless told that per-user registration is wanted.
@@ -56,21 +57,22 @@ public:
                     reinterpret_cast<void*>(GetProcAddress(oleaut, "OaEnablePerUserTLibRegistration"))))
                 enable();
         }
-        m_active = RegOverridePredefKey(HKEY_CLASSES_ROOT, m_userClasses.get()) == ERROR_SUCCESS;
+        m_error = RegOverridePredefKey(HKEY_CLASSES_ROOT, m_userClasses.get());
     }
     ~UserClassesRedirection()
     {
-        if (m_active)
+        if (m_error == ERROR_SUCCESS)
             RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     }
     UserClassesRedirection(const UserClassesRedirection&) = delete;
     UserClassesRedirection& operator=(const UserClassesRedirection&) = delete;
 
-    bool Active() const noexcept { return m_active; }
+    // ERROR_SUCCESS while HKEY_CLASSES_ROOT is redirected.
+    LSTATUS Error() const noexcept { return m_error; }
 
 private:
     UniqueHkey m_userClasses;
-    bool m_active = false;
+    LSTATUS m_error = ERROR_SUCCESS;
 };
 
 // The DLL's type library (TYPELIB 1) is unregistered for the user; a DLL
@@ -104,9 +106,9 @@ int Run(const std::wstring& dll, bool unregister)
         return kNoEntryPoint;
     }
     const UserClassesRedirection redirection;
-    if (!redirection.Active()) {
+    if (redirection.Error() != ERROR_SUCCESS) {
         Report(L"Cannot redirect HKEY_CLASSES_ROOT to the user's classes for", dll,
-               HRESULT_FROM_WIN32(GetLastError()));
+               HRESULT_FROM_WIN32(static_cast<DWORD>(redirection.Error())));
         return kEntryPointFailed;
     }
     const HRESULT result = entry();

@@ -1,12 +1,13 @@
 # Sourced by the deployment tests (sh): gives the test a Wine prefix of its
-# own, new on every run, under <work>/wine, and stops its server at the end.
+# own, new on every run, under <work>/wine; at the end stops its server and,
+# when the test passed, removes the prefix (over a gigabyte each).
 # Expects $wine_run and $work; provides fail, run, view, gone and the
 # product's identities.
 PELRIN_WINE_ROOT="$work/wine"
 export PELRIN_WINE_ROOT
 rm -rf "$work" && mkdir -p "$work" || exit 2
-trap 'WINEPREFIX="$PELRIN_WINE_ROOT/prefix" wineserver -k >/dev/null 2>&1' EXIT
 status=0
+trap 'WINEPREFIX="$PELRIN_WINE_ROOT/prefix" wineserver -k >/dev/null 2>&1; [ $status = 0 ] && rm -rf "$PELRIN_WINE_ROOT"' EXIT
 fail() { echo "FAIL: $*"; status=1; }
 run() { "$wine_run" "$@" | tr -d '\r'; }
 drive_c="$PELRIN_WINE_ROOT/prefix/drive_c"
