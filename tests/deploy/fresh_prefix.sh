@@ -8,7 +8,7 @@ export PELRIN_WINE_ROOT
 rm -rf "$work" && mkdir -p "$work" || exit 2
 status=0
 trap 'WINEPREFIX="$PELRIN_WINE_ROOT/prefix" wineserver -k >/dev/null 2>&1; [ $status = 0 ] && rm -rf "$PELRIN_WINE_ROOT"' EXIT
-fail() { echo "FAIL: $*"; status=1; }
+fail() { printf 'FAIL: %s\n' "$*"; status=1; }
 run() { "$wine_run" "$@" | tr -d '\r'; }
 drive_c="$PELRIN_WINE_ROOT/prefix/drive_c"
 our_keys="Pelrin.PelrinEngine.1 Pelrin.PelrinEngine CLSID\\{EDBA7DCF-775A-11D3-B1D4-00104BC9635C}
