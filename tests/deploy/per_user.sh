@@ -4,7 +4,9 @@
 # installed for the user, and regsvr_user on the same files. Each puts the
 # files in the user's program folder and the keys under
 # HKCU\Software\Classes only, the same keys, and takes them away again.
-# (Wine's COM reads no per-user classes, so nothing is created here.)
+# (Wine's COM reads no per-user classes, so nothing is created here; and Wine
+# keeps one HKCU\Software\Classes for both bitnesses, where the x86 entries,
+# written last, replace the x64 ones, by either way alike.)
 set -u
 wine_run=$1 work=$2 msi=$3 dll64=$4 dll32=$5 tool64=$6 tool32=$7
 . "$(dirname "$0")/fresh_prefix.sh"
@@ -29,11 +31,8 @@ mkdir -p "$installed/x64" "$installed/x86" && cp "$dll64" "$installed/x64/" && c
 run "$tool64" /s "$folder\\x64\\PELRIN.DLL" || fail "regsvr_user x64 exited $?"
 run "$tool32" /s "$folder\\x86\\PELRIN.DLL" || fail "regsvr_user x86 exited $?"
 view reg HKCU\\Software\\Classes | diff -u - "$work/package.txt" || fail "the package's per-user keys differ from regsvr_user's"
-for bits in 64 32; do
-  tool=$tool64 arch=x64
-  [ $bits = 32 ] && tool=$tool32 arch=x86
-  run "$tool" /u /s "$folder\\$arch\\PELRIN.DLL" || fail "regsvr_user /u $arch exited $?"
-done
+run "$tool64" /u /s "$folder\\x64\\PELRIN.DLL" || fail "regsvr_user /u x64 exited $?"
+run "$tool32" /u /s "$folder\\x86\\PELRIN.DLL" || fail "regsvr_user /u x86 exited $?"
 gone HKCU\\Software\\Classes
 gone HKLM\\Software\\Classes
 exit $status
