@@ -15,7 +15,7 @@ namespace pelrin {
 
 class PelrinEngineImpl {
 public:
-    // Loads the built-in table. Throws kE_UNEXPECTED (a plain HResult) when
+    // Loads the built-in table. Throws kE_UNEXPECTED (a plain HRESULT) when
     // the table cannot be loaded; a half-loaded store is never handed out.
     PelrinEngineImpl();
 

@@ -10,7 +10,7 @@ namespace pelrin {
 
 // The shell's per-user application-data folder (created by the shell when
 // missing). S_OK with the path in the buffer, or the lookup's failing HRESULT.
-HResult GetUserAppDataFolder(char (&pszPathBuf)[MAX_PATH]);
+HRESULT GetUserAppDataFolder(char (&pszPathBuf)[MAX_PATH]);
 
 // True when the path names a directory, creating it (one level) when missing.
 // On false the thread's last-error code tells why; ERROR_ALREADY_EXISTS when

@@ -1,5 +1,6 @@
 #include "ignored/app_folder.h"
 
+#include "diag/last_error_win.h"
 #include "diag/trace.h"
 #include "engine/pelrin_engine_impl.h"
 #include "server/win_owners.h"
@@ -15,12 +16,6 @@ using ShGetFolderPathA = HRESULT(WINAPI*)(HWND owner, int folder, HANDLE token, 
 
 constexpr int kAppDataCreate = 0x801A; // CSIDL_APPDATA | CSIDL_FLAG_CREATE
 constexpr WORD kShGetFolderPathAOrdinal = 1;
-
-HResult HResultFromError(DWORD error) noexcept
-{
-    return error == 0 ? static_cast<HResult>(E_FAIL)
-                      : static_cast<HResult>(HRESULT_FROM_WIN32(error));
-}
 
 // Loads a library of the system directory by its full path, so that a DLL of
 // the same name planted in the current or the host's folder is never used.
@@ -40,20 +35,20 @@ UniqueHmodule LoadSystemLibrary(const char* fileName)
     return UniqueHmodule(LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
-HResult CallShGetFolderPath(char (&path)[MAX_PATH])
+HRESULT CallShGetFolderPath(char (&path)[MAX_PATH])
 {
     const UniqueHmodule shfolder = LoadSystemLibrary("shfolder.dll");
     if (!shfolder)
-        return HResultFromError(GetLastError());
+        return LastErrorAsHresult();
     const FARPROC address =
         GetProcAddress(shfolder.get(), MAKEINTRESOURCEA(kShGetFolderPathAOrdinal));
     if (address == nullptr)
-        return HResultFromError(GetLastError());
+        return LastErrorAsHresult();
     const auto shGetFolderPathA =
         reinterpret_cast<ShGetFolderPathA>(reinterpret_cast<void*>(address));
     const HRESULT hr = shGetFolderPathA(GetDesktopWindow(), kAppDataCreate, nullptr, 0, path);
     path[MAX_PATH - 1] = '\0';
-    return static_cast<HResult>(hr);
+    return hr;
 }
 
 // Appends a backslash unless the path is empty or already ends in one, then the name.
@@ -66,11 +61,11 @@ void AppendPathPart(std::string& path, const char* name)
 
 } // namespace
 
-HResult GetUserAppDataFolder(char (&pszPathBuf)[MAX_PATH])
+HRESULT GetUserAppDataFolder(char (&pszPathBuf)[MAX_PATH])
 {
     TRACE_BASIC("GetUserAppDataFolder-1, entering");
     pszPathBuf[0] = '\0';
-    const HResult hr = CallShGetFolderPath(pszPathBuf);
+    const HRESULT hr = CallShGetFolderPath(pszPathBuf);
     if (hr < 0) {
         TRACE_BASIC("GetUserAppDataFolder-2, SHGetFolderPath error %08x",
                     static_cast<unsigned>(hr));
@@ -119,9 +114,9 @@ std::int32_t PelrinEngineImpl::GetAppFolder()
     TRACE_BASIC("PelrinEngineImpl::GetAppFolder-1, entering");
     if (m_appFolder.empty()) {
         char path[MAX_PATH];
-        const HResult hr = GetUserAppDataFolder(path);
+        const HRESULT hr = GetUserAppDataFolder(path);
         if (hr < 0) {
-            TRACE_BASIC("PelrinEngineImpl::GetAppFolder-2, error: %d", hr);
+            TRACE_BASIC("PelrinEngineImpl::GetAppFolder-2, error: %d", static_cast<int>(hr));
             return hr;
         }
         m_appFolder = path;
@@ -146,10 +141,10 @@ std::int32_t PelrinEngineImpl::GetAppIniFile()
         // would land in the Windows directory. Fail, and leave both paths
         // empty so the next call tries again.
         if (folderResult < 0 || m_appFolder.empty()) {
-            const HResult hr = folderResult < 0
+            const HRESULT hr = folderResult < 0
                                    ? folderResult
-                                   : HResultFromError(static_cast<DWORD>(folderResult));
-            TRACE_BASIC("PelrinEngineImpl::GetAppIniFile-2, error: %d", hr);
+                                   : LastErrorAsHresult(static_cast<DWORD>(folderResult));
+            TRACE_BASIC("PelrinEngineImpl::GetAppIniFile-2, error: %d", static_cast<int>(hr));
             return hr;
         }
         m_appIniFile = m_appFolder;

@@ -36,7 +36,7 @@ PutBack PutBackIntoStore(PelrinEngineImpl& impl, const std::string& listed)
 
 } // namespace
 
-HResult IgnorePhrase(PelrinEngineImpl& impl, const std::string& phrase)
+HRESULT IgnorePhrase(PelrinEngineImpl& impl, const std::string& phrase)
 {
     const std::string_view word = FirstWord(phrase);
     if (word.empty())
@@ -59,7 +59,7 @@ HResult IgnorePhrase(PelrinEngineImpl& impl, const std::string& phrase)
     return kS_OK;
 }
 
-HResult RestoreIgnoredPhrase(PelrinEngineImpl& impl, const std::string& phrase)
+HRESULT RestoreIgnoredPhrase(PelrinEngineImpl& impl, const std::string& phrase)
 {
     const auto listed = impl.m_ignoredPhrases.find(phrase);
     if (listed == impl.m_ignoredPhrases.end())
@@ -76,7 +76,7 @@ HResult RestoreIgnoredPhrase(PelrinEngineImpl& impl, const std::string& phrase)
     return kS_OK;
 }
 
-HResult RestoreAllIgnoredPhrases(PelrinEngineImpl& impl)
+HRESULT RestoreAllIgnoredPhrases(PelrinEngineImpl& impl)
 {
     for (const std::string& listed : impl.m_ignoredPhrases) {
         switch (PutBackIntoStore(impl, listed)) {

@@ -16,18 +16,18 @@ namespace pelrin {
 // kS_OK also when there is nothing to move (unknown, already ignored, empty
 // first word); kE_UNEXPECTED when the first byte is not a letter or digit.
 // May throw std::bad_alloc, leaving the list and the store as they were.
-HResult IgnorePhrase(PelrinEngineImpl& impl, const std::string& phrase);
+HRESULT IgnorePhrase(PelrinEngineImpl& impl, const std::string& phrase);
 
 // Moves a listed phrase (found without regard to ASCII case) back into its
 // PhraseSet and off the list. kE_UNEXPECTED when it is not listed or its
 // first byte is not a letter or digit; kS_OK with the phrase still listed
 // when its bucket is empty.
-HResult RestoreIgnoredPhrase(PelrinEngineImpl& impl, const std::string& phrase);
+HRESULT RestoreIgnoredPhrase(PelrinEngineImpl& impl, const std::string& phrase);
 
 // Moves every listed phrase back, in list order, then empties the list. Stops
 // at the first entry that cannot go back (kE_UNEXPECTED for a first byte that
 // is not a letter or digit, kS_OK for an empty bucket); the list is then left
 // whole, and the entries before that one are back in their sets.
-HResult RestoreAllIgnoredPhrases(PelrinEngineImpl& impl);
+HRESULT RestoreAllIgnoredPhrases(PelrinEngineImpl& impl);
 
 } // namespace pelrin

@@ -13,12 +13,12 @@ namespace pelrin {
 // S_OK; the negative HRESULT of a folder failure (nothing written); or the
 // positive last-error code of the failed "Count" write (no phrase written) or
 // of the last failed phrase write (the other phrases written).
-HResult SaveIgnoredPhrases(PelrinEngineImpl& impl) noexcept;
+HRESULT SaveIgnoredPhrases(PelrinEngineImpl& impl) noexcept;
 
 // Adds the saved phrases to the list (never emptying it first; case variants
 // of listed phrases are not added). The phrases stay where they are in the
 // store. S_OK; the negative HRESULT of a folder failure; or the positive
 // last-error code of the last missing or empty phrase key.
-HResult LoadIgnoredPhrases(PelrinEngineImpl& impl) noexcept;
+HRESULT LoadIgnoredPhrases(PelrinEngineImpl& impl) noexcept;
 
 } // namespace pelrin

@@ -1,5 +1,6 @@
 #include "ignored/settings_file.h"
 
+#include "diag/last_error_win.h"
 #include "diag/trace.h"
 
 #include <windows.h>
@@ -27,13 +28,6 @@ constexpr std::size_t kValueBufferSize = 256; // so at most 255 bytes of a value
 // are found in the section's key list, so a damaged or hostile "Count" (up to
 // 2147483647) costs work in proportion to the keys the file really holds.
 constexpr int kMissingKeysReadOneByOne = 1024;
-
-// A failed profile call that left no code would otherwise report success.
-HResult LastErrorOr(DWORD fallback) noexcept
-{
-    const DWORD error = GetLastError();
-    return static_cast<HResult>(error != 0 ? error : fallback);
-}
 
 void FormatPhraseKey(char (&key)[kKeyBufferSize], int number) noexcept
 {
@@ -82,7 +76,7 @@ std::set<int> PresentPhraseNumbers(const char* file, int from, int count)
     return numbers;
 }
 
-HResult Save(PelrinEngineImpl& impl)
+HRESULT Save(PelrinEngineImpl& impl)
 {
     TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-1, entering");
     const std::int32_t fileResult = impl.GetAppIniFile();
@@ -96,27 +90,28 @@ HResult Save(PelrinEngineImpl& impl)
     std::snprintf(count, sizeof count, "%d", static_cast<int>(impl.m_ignoredPhrases.size()));
     SetLastError(0); // a code left by an earlier call must not be reported
     if (!WritePrivateProfileStringA(kSection, kCountKey, count, file)) {
-        const HResult error = LastErrorOr(ERROR_WRITE_FAULT);
-        TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-3, error: %d", error);
+        const HRESULT error = LastErrorAsPositiveCode(ERROR_WRITE_FAULT);
+        TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-3, error: %d", static_cast<int>(error));
         return error;
     }
 
-    HResult result = kS_OK;
+    HRESULT result = kS_OK;
     int number = 0;
     for (const std::string& phrase : impl.m_ignoredPhrases) {
         char key[kKeyBufferSize];
         FormatPhraseKey(key, number++);
         SetLastError(0);
         if (!WritePrivateProfileStringA(kSection, key, phrase.c_str(), file)) {
-            result = LastErrorOr(ERROR_WRITE_FAULT);
-            TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-3, %s: error: %d", key, result);
+            result = LastErrorAsPositiveCode(ERROR_WRITE_FAULT);
+            TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-3, %s: error: %d", key,
+                        static_cast<int>(result));
         }
     }
-    TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-4, hr: %d", result);
+    TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-4, hr: %d", static_cast<int>(result));
     return result;
 }
 
-HResult Load(PelrinEngineImpl& impl)
+HRESULT Load(PelrinEngineImpl& impl)
 {
     TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-1, entering");
     const std::int32_t fileResult = impl.GetAppIniFile();
@@ -127,7 +122,7 @@ HResult Load(PelrinEngineImpl& impl)
     const char* file = impl.m_appIniFile.c_str();
 
     const auto count = static_cast<int>(GetPrivateProfileIntA(kSection, kCountKey, 0, file));
-    HResult result = kS_OK;
+    HRESULT result = kS_OK;
     int missing = 0;
     std::optional<std::set<int>> present; // read once, when first needed
     for (int number = 0; number < count;) {
@@ -140,7 +135,7 @@ HResult Load(PelrinEngineImpl& impl)
                 // The keys number..last are all missing: one line for the run.
                 result = ERROR_FILE_NOT_FOUND;
                 TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-3, Phrase%d to Phrase%d: error: %d",
-                            number, last, result);
+                            number, last, static_cast<int>(result));
                 number = last + 1;
                 continue;
             }
@@ -157,22 +152,23 @@ HResult Load(PelrinEngineImpl& impl)
             // Windows reports ERROR_FILE_NOT_FOUND for a missing key, but an
             // empty value (and Wine, even for a missing key) leaves no code,
             // which would read as success.
-            result = LastErrorOr(ERROR_FILE_NOT_FOUND);
+            result = LastErrorAsPositiveCode(ERROR_FILE_NOT_FOUND);
             ++missing;
-            TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-3, %s: error: %d", key, result);
+            TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-3, %s: error: %d", key,
+                        static_cast<int>(result));
         }
         ++number;
     }
-    TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-4, hr: %d", result);
+    TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-4, hr: %d", static_cast<int>(result));
     return result;
 }
 
-HResult Guarded(HResult (*operation)(PelrinEngineImpl&), PelrinEngineImpl& impl) noexcept
+HRESULT Guarded(HRESULT (*operation)(PelrinEngineImpl&), PelrinEngineImpl& impl) noexcept
 {
     try {
         return operation(impl);
     } catch (const std::bad_alloc&) {
-        return static_cast<HResult>(E_OUTOFMEMORY);
+        return E_OUTOFMEMORY;
     } catch (...) {
         return kE_UNEXPECTED;
     }
@@ -180,8 +176,8 @@ HResult Guarded(HResult (*operation)(PelrinEngineImpl&), PelrinEngineImpl& impl)
 
 } // namespace
 
-HResult SaveIgnoredPhrases(PelrinEngineImpl& impl) noexcept { return Guarded(&Save, impl); }
+HRESULT SaveIgnoredPhrases(PelrinEngineImpl& impl) noexcept { return Guarded(&Save, impl); }
 
-HResult LoadIgnoredPhrases(PelrinEngineImpl& impl) noexcept { return Guarded(&Load, impl); }
+HRESULT LoadIgnoredPhrases(PelrinEngineImpl& impl) noexcept { return Guarded(&Load, impl); }
 
 } // namespace pelrin

@@ -166,7 +166,7 @@ HRESULT CPelrinEngine::ConstructImpl() noexcept
     m_pImpl.reset();
     try {
         m_pImpl = std::make_unique<PelrinEngineImpl>(m_phraseTable);
-    } catch (HResult hr) {
+    } catch (HRESULT hr) {
         return hr;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

@@ -1,5 +1,6 @@
 #include "server/registration.h"
 
+#include "diag/last_error_win.h"
 #include "server/com_ptr.h"
 
 #include <oleauto.h>
@@ -12,12 +13,6 @@ namespace {
 
 // Long enough for any path the system hands out (32,767 characters).
 constexpr DWORD kLongestModulePath = 32768;
-
-HRESULT LastError() noexcept
-{
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
 
 // Converts in the ANSI code page; false when the conversion fails.
 bool AnsiToWide(const std::string& ansi, std::wstring& wide)
@@ -91,7 +86,7 @@ HRESULT GetRegistrationPath(HMODULE module, RegistrationPath& path) noexcept
             const auto size = static_cast<DWORD>(buffer.size());
             const DWORD length = GetModuleFileNameW(module, buffer.data(), size);
             if (length == 0)
-                return LastError();
+                return LastErrorAsHresult();
             if (length < size) {
                 buffer.resize(length);
                 break;
@@ -150,7 +145,7 @@ HRESULT RegisterTypeLibraryOf(HMODULE module) noexcept
         if (FAILED(hr)) {
             loaded = TypeLibraryFallbackPath(path.ansi);
             if (!AnsiToWide(loaded, loadedWide))
-                return LastError();
+                return LastErrorAsHresult();
             hr = LoadTypeLib(loadedWide.c_str(), library.addressof());
         }
         if (FAILED(hr))
@@ -158,7 +153,7 @@ HRESULT RegisterTypeLibraryOf(HMODULE module) noexcept
 
         std::wstring helpDirectory;
         if (!AnsiToWide(HelpDirectoryOf(loaded), helpDirectory))
-            return LastError();
+            return LastErrorAsHresult();
         return RegisterTypeLib(library.get(), loadedWide.data(),
                                helpDirectory.empty() ? nullptr : helpDirectory.data());
     } catch (const std::bad_alloc&) {

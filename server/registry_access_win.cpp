@@ -1,5 +1,7 @@
 #include "server/registry_access_win.h"
 
+#include "diag/last_error_win.h"
+
 #include <oleauto.h>
 
 #include <climits>

@@ -19,14 +19,6 @@ inline RegistryKey FromHkey(HKEY key) noexcept
     return static_cast<RegistryKey>(reinterpret_cast<std::uintptr_t>(key));
 }
 
-// The thread's last error as an HRESULT. A failed call that left no error
-// code still gives a failure (E_FAIL), never S_OK.
-inline HRESULT LastErrorAsHresult() noexcept
-{
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
-
 class Advapi32Registry final : public RegistryAccess {
 public:
     RegistryKey Root(RootKey root) override;

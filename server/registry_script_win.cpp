@@ -1,5 +1,7 @@
 #include "server/registry_script_win.h"
 
+#include "diag/last_error_win.h"
+
 #include "server/win_owners.h"
 
 #include <new>

@@ -1,5 +1,6 @@
 #include "server/string_conversion.h"
 
+#include "diag/last_error_win.h"
 #include "server/win_owners.h"
 
 #include <climits>
@@ -7,14 +8,6 @@
 #include <new>
 
 namespace pelrin {
-namespace {
-HRESULT LastErrorOr(HRESULT fallback) noexcept
-{
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? fallback : HRESULT_FROM_WIN32(error);
-}
-} // namespace
-
 HRESULT BstrToNarrow(BSTR text, std::string& narrow, UINT codePage) noexcept
 {
     narrow.clear();
@@ -35,7 +28,7 @@ HRESULT BstrToNarrow(BSTR text, std::string& narrow, UINT codePage) noexcept
     // bytes (three in UTF-8), so no fixed ratio of characters is safe.
     const int needed = WideCharToMultiByte(codePage, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
     if (needed <= 0)
-        return LastErrorOr(E_UNEXPECTED);
+        return LastErrorAsHresult();
     try {
         narrow.resize(static_cast<std::size_t>(needed));
     } catch (const std::bad_alloc&) {
@@ -44,7 +37,7 @@ HRESULT BstrToNarrow(BSTR text, std::string& narrow, UINT codePage) noexcept
     const int written =
         WideCharToMultiByte(codePage, 0, text, wideLength, narrow.data(), needed, nullptr, nullptr);
     if (written != needed) {
-        const HRESULT hr = LastErrorOr(E_UNEXPECTED);
+        const HRESULT hr = LastErrorAsHresult();
         narrow.clear();
         return hr;
     }
@@ -57,13 +50,13 @@ HRESULT NarrowToBstr(const std::string& narrow, BSTR* text, UINT codePage) noexc
     // Both counts include the terminating zero.
     const int needed = MultiByteToWideChar(codePage, 0, narrow.c_str(), -1, nullptr, 0);
     if (needed <= 0)
-        return LastErrorOr(E_UNEXPECTED);
+        return LastErrorAsHresult();
     UniqueBstr result(SysAllocStringLen(nullptr, static_cast<UINT>(needed - 1)));
     if (!result)
         return E_OUTOFMEMORY;
     const int written = MultiByteToWideChar(codePage, 0, narrow.c_str(), -1, result.get(), needed);
     if (written != needed)
-        return LastErrorOr(E_UNEXPECTED);
+        return LastErrorAsHresult();
     *text = result.release();
     return S_OK;
 }

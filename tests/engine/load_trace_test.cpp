@@ -50,7 +50,7 @@ PELRIN_SCENARIO(load_duplicate)
     const TestPhraseTable table{{"Apple pie"}, {"Pear tart"}, {"apple pie"}, {"Plum"}};
     try {
         const PelrinEngineImpl impl(table.get());
-    } catch (HResult hr) {
+    } catch (HRESULT hr) {
         return hr == kE_UNEXPECTED ? 0 : 2;
     }
     return 1;

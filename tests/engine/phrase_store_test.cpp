@@ -171,7 +171,7 @@ TEST(Loading, RefusesPhrasesEqualButForCase)
     try {
         const PelrinEngineImpl impl(table.get());
         ADD_FAILURE() << "a case duplicate was loaded";
-    } catch (HResult hr) {
+    } catch (HRESULT hr) {
         EXPECT_EQ(hr, kE_UNEXPECTED);
     }
 }
@@ -179,7 +179,7 @@ TEST(Loading, RefusesPhrasesEqualButForCase)
 TEST(Loading, RefusesAPhraseWhoseFirstByteIsNotAscii)
 {
     const TestPhraseTable table{{"ok"}, {"\xC4pfel"}};
-    EXPECT_THROW(PelrinEngineImpl impl(table.get()), HResult);
+    EXPECT_THROW(PelrinEngineImpl impl(table.get()), HRESULT);
 }
 
 TEST(WordLookup, MatchesWholeFirstWordsOfLetterOrDigitWordsOnly)

@@ -35,7 +35,7 @@ const test::TestPhraseTable& Table()
     return table;
 }
 
-HResult SaveOnce(PelrinEngineImpl& impl)
+HRESULT SaveOnce(PelrinEngineImpl& impl)
 {
     impl.m_ignoredPhrases = {"plum jam"};
     return SaveIgnoredPhrases(impl);
@@ -45,7 +45,7 @@ PELRIN_SCENARIO(first_save)
 {
     const AppDataRedirect redirect(ScratchFolder("first_save"));
     PelrinEngineImpl impl(Table().get());
-    const HResult first = SaveOnce(impl);
+    const HRESULT first = SaveOnce(impl);
     return first == kS_OK ? SaveIgnoredPhrases(impl) : first;
 }
 
@@ -98,7 +98,7 @@ TEST(AppFolder, DataPathEndingInABackslashGetsNoSecondOne)
     }
 }
 
-constexpr HResult kAlreadyExists = static_cast<HResult>(0x800700B7); // from ERROR_ALREADY_EXISTS
+constexpr HRESULT kAlreadyExists = static_cast<HRESULT>(0x800700B7); // from ERROR_ALREADY_EXISTS
 
 PELRIN_SCENARIO(file_in_the_way)
 {
@@ -106,8 +106,8 @@ PELRIN_SCENARIO(file_in_the_way)
     const AppDataRedirect redirect(appData);
     PelrinEngineImpl impl(Table().get());
     impl.m_ignoredPhrases = {"plum jam"};
-    const HResult save = SaveIgnoredPhrases(impl);
-    const HResult load = LoadIgnoredPhrases(impl);
+    const HRESULT save = SaveIgnoredPhrases(impl);
+    const HRESULT load = LoadIgnoredPhrases(impl);
     if (save != kAlreadyExists || load != kAlreadyExists || !impl.m_appFolder.empty() ||
         !impl.m_appIniFile.empty())
         return 1;
@@ -160,8 +160,8 @@ PELRIN_SCENARIO(lookup_fails)
     // The shell cannot create a data folder below a file.
     const AppDataRedirect redirect(ScratchFolder("folder_failures") + "\\blocker\\data");
     PelrinEngineImpl impl(Table().get());
-    const HResult save = SaveIgnoredPhrases(impl);
-    const HResult load = LoadIgnoredPhrases(impl);
+    const HRESULT save = SaveIgnoredPhrases(impl);
+    const HRESULT load = LoadIgnoredPhrases(impl);
     return save == load && impl.m_appFolder.empty() && impl.m_appIniFile.empty() ? save : 1;
 }
 
@@ -171,7 +171,7 @@ PELRIN_SCENARIO(creation_fails)
     // The shell hands out a file as the data folder; "Pelrin" cannot go below it.
     const AppDataRedirect redirect(ScratchFolder("folder_failures") + "\\blocker");
     PelrinEngineImpl impl(Table().get());
-    const HResult load = LoadIgnoredPhrases(impl);
+    const HRESULT load = LoadIgnoredPhrases(impl);
     return impl.m_appFolder.empty() && impl.m_appIniFile.empty() ? load : 1;
 }
 
@@ -200,7 +200,7 @@ TEST(AppFolder, FailedLookupOrCreationFailsWithANegativeCodeAndCachesNothing)
               Lines({lookupFailed(kSave), lookupFailed(kLoad)}));
 
     run = RunScenarioCapturingDebugOutput("creation_fails");
-    EXPECT_EQ(run.exitCode, static_cast<HResult>(0x80070003)); // from ERROR_PATH_NOT_FOUND
+    EXPECT_EQ(run.exitCode, static_cast<HRESULT>(0x80070003)); // from ERROR_PATH_NOT_FOUND
     const std::string folder = blocker + "\\Pelrin";
     EXPECT_EQ(WithoutConstruction(run.debugLines),
               Lines({TraceUntilFolderCheck(kLoad, blocker),

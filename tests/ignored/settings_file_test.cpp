@@ -63,7 +63,7 @@ Phrases Keys(const std::string& file)
     return keys;
 }
 
-HResult Save(const Phrases& phrases)
+HRESULT Save(const Phrases& phrases)
 {
     PelrinEngineImpl impl(Table().get());
     impl.m_ignoredPhrases.insert(phrases.begin(), phrases.end());
@@ -71,7 +71,7 @@ HResult Save(const Phrases& phrases)
 }
 
 struct Loaded {
-    HResult hr;
+    HRESULT hr;
     Phrases phrases;
 };
 
@@ -86,7 +86,7 @@ Loaded LoadFrom(const std::string& scratch, const std::optional<std::string>& te
     const AppDataRedirect redirect(appData);
     PelrinEngineImpl impl(Table().get());
     impl.m_ignoredPhrases.insert(before.begin(), before.end());
-    const HResult hr = LoadIgnoredPhrases(impl);
+    const HRESULT hr = LoadIgnoredPhrases(impl);
     return {hr, Items(impl.m_ignoredPhrases)};
 }
 
@@ -168,7 +168,7 @@ PELRIN_SCENARIO(unwritable_file)
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
     UniqueFileHandle holder(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
-    const HResult hr = holder ? Save({"apple tart", "plum jam"}) : -1;
+    const HRESULT hr = holder ? Save({"apple tart", "plum jam"}) : -1;
     holder.reset();
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     return hr;
@@ -249,7 +249,7 @@ PELRIN_SCENARIO(count_beyond_keys)
 {
     const AppDataRedirect redirect(ScratchFolder("count_beyond_keys"));
     PelrinEngineImpl impl(Table().get());
-    const HResult hr = LoadIgnoredPhrases(impl);
+    const HRESULT hr = LoadIgnoredPhrases(impl);
     return Items(impl.m_ignoredPhrases) == Phrases{"apple tart", "plum jam"} ? hr : -1;
 }
 
@@ -275,7 +275,7 @@ PELRIN_SCENARIO(huge_count)
 {
     const AppDataRedirect redirect(ScratchFolder("huge_count"));
     PelrinEngineImpl impl(Table().get());
-    const HResult hr = LoadIgnoredPhrases(impl);
+    const HRESULT hr = LoadIgnoredPhrases(impl);
     return Items(impl.m_ignoredPhrases) == Phrases{"apple tart", "date loaf", "plum jam"} ? hr : -1;
 }
 
