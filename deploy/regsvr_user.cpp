@@ -12,7 +12,7 @@
 // 0 done, 1 bad arguments, 3 DLL not loaded, 4 entry point missing, 5 the
 // entry point failed.
 
-#include "server/win_owners.h"
+#include "diag/win_owners.h"
 
 #include <objbase.h>
 #include <oleauto.h>

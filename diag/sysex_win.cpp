@@ -1,6 +1,6 @@
+#include "diag/com_ptr.h"
 #include "diag/sysex.h"
 #include "diag/sysex_win.h"
-#include "server/com_ptr.h"
 
 #include <climits>
 #include <cstring>

@@ -2,8 +2,8 @@
 
 #include "diag/last_error_win.h"
 #include "diag/trace.h"
+#include "diag/win_owners.h"
 #include "engine/pelrin_engine_impl.h"
-#include "server/win_owners.h"
 
 #include <cstring>
 #include <string>

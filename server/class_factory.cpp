@@ -1,6 +1,6 @@
 #include "server/class_factory.h"
 
-#include "server/win_owners.h"
+#include "diag/win_owners.h"
 
 #include <new>
 

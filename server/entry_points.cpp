@@ -1,8 +1,8 @@
 #include "server/entry_points.h"
 
+#include "diag/win_owners.h"
 #include "server/registration.h"
 #include "server/shared_progids.h"
-#include "server/win_owners.h"
 
 #include <atomic>
 

@@ -1,12 +1,12 @@
 #include "server/pelrin_engine.h"
 
+#include "diag/com_ptr.h"
 #include "diag/trace.h"
 #include "engine/engine_error.h"
 #include "engine/phrase_table.h"
 #include "engine/word_lookup.h"
 #include "ignored/ignored_list.h"
 #include "ignored/settings_file.h"
-#include "server/com_ptr.h"
 #include "server/module.h"
 #include "server/string_array_result.h"
 #include "server/string_conversion.h"

@@ -1,7 +1,7 @@
 #include "server/registration.h"
 
+#include "diag/com_ptr.h"
 #include "diag/last_error_win.h"
-#include "server/com_ptr.h"
 
 #include <oleauto.h>
 

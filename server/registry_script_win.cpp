@@ -2,7 +2,7 @@
 
 #include "diag/last_error_win.h"
 
-#include "server/win_owners.h"
+#include "diag/win_owners.h"
 
 #include <new>
 #include <string>

@@ -1,6 +1,6 @@
 #include "server/shared_progids.h"
 
-#include "server/win_owners.h"
+#include "diag/win_owners.h"
 
 #include <objbase.h>
 

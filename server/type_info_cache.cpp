@@ -1,9 +1,9 @@
 #include "server/type_info_cache.h"
 
-#include "server/com_ptr.h"
+#include "diag/com_ptr.h"
+#include "diag/win_owners.h"
 #include "server/module.h"
 #include "server/pelrin.h"
-#include "server/win_owners.h"
 
 namespace pelrin {
 

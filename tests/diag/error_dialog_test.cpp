@@ -7,7 +7,7 @@
 
 #include "diag/error_dialog_template.h"
 #include "diag/sysex.h"
-#include "server/win_owners.h"
+#include "diag/win_owners.h"
 
 #include <gtest/gtest.h>
 

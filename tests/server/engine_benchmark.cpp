@@ -5,12 +5,12 @@
 // Run by hand, with no debugger attached:
 //   build/win64/wine-run build/win64/tests/server/engine_benchmark.exe
 
+#include "diag/com_ptr.h"
 #include "diag/trace.h"
-#include "tests/server/built_dll_path.h"
-#include "server/com_ptr.h"
+#include "diag/win_owners.h"
 #include "server/module.h"
 #include "server/pelrin_engine.h"
-#include "server/win_owners.h"
+#include "tests/server/built_dll_path.h"
 
 #include <windows.h>
 #include <oleauto.h>

@@ -2,9 +2,9 @@
 // Helpers of the engine object's tests: creating engines over test tables,
 // making BSTRs, and reading string-array results with their shape checked.
 
-#include "server/com_ptr.h"
+#include "diag/com_ptr.h"
+#include "diag/win_owners.h"
 #include "server/pelrin.h"
-#include "server/win_owners.h"
 
 #include <gtest/gtest.h>
 

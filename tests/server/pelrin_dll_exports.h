@@ -3,9 +3,9 @@
 // called through GetProcAddress: what these tests exercise is the real DLL
 // and its real export table. Needs PELRIN_DLL_PATH (the built DLL, Unix path).
 
-#include "server/com_ptr.h"
+#include "diag/com_ptr.h"
+#include "diag/win_owners.h"
 #include "tests/server/built_dll_path.h"
-#include "server/win_owners.h"
 
 #include <windows.h>
 #include <unknwn.h>

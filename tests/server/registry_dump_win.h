@@ -2,7 +2,7 @@
 // Reads a real registry subtree back as the lines the registry tests compare:
 // "path" for each key, "path: name = TYPE 'data'" for each value.
 
-#include "server/win_owners.h"
+#include "diag/win_owners.h"
 #include "tests/server/shipped_script_entries.h"
 #include "server/memory_registry.h"
 

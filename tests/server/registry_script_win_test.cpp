@@ -2,8 +2,8 @@
 // HKEY_CLASSES_ROOT redirected to a scratch key for the whole test, so no
 // test touches or depends on other registrations.
 
+#include "diag/win_owners.h"
 #include "server/registry_script_win.h"
-#include "server/win_owners.h"
 #include "tests/server/registry_dump_win.h"
 #include "tests/server/shipped_script_entries.h"
 #include "server/memory_registry.h"
