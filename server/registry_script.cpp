@@ -133,6 +133,26 @@ std::int32_t Guarded(Function&& function) noexcept
     }
 }
 
+// One entry of a block as the text gives it:
+//   [ForceRemove name] [NoRemove] name [= type value] [{ block }]
+//   [ForceRemove name] [NoRemove] Val name = type value
+//   Delete name [= type value]
+// The name after ForceRemove also begins the rest of the entry. Every walk of
+// a block reads its entries with ReadEntry, so the parse position stays in
+// step with the script whatever the registry holds and however the block is
+// walked.
+struct Entry {
+    enum class Kind { Key, Value, Delete };
+    Kind kind = Kind::Key;
+    std::string forceRemoved; // the key to remove first; empty without ForceRemove
+    bool noRemove = false;
+    std::string name; // a key name, or a value name ("" for the default value)
+    bool assigned = false;
+    bool isString = false;
+    std::string value;
+    bool opensBlock = false; // its block follows, to be read by the caller
+};
+
 // One run over one substituted text.
 class ScriptRun {
 public:
@@ -152,11 +172,13 @@ private:
 
     bool AppendCharacter(std::string& token);
     std::int32_t ReadToken(std::string& token);
-    std::int32_t SkipAssignment(std::string& token);
-    std::int32_t WriteValue(RegistryKey key, const char* valueName, std::string& token);
+    std::int32_t ReadAssignment(std::string& token, Entry& entry);
+    std::int32_t ReadEntry(std::string& token, Entry& entry);
+    std::int32_t WriteValue(RegistryKey key, const char* valueName, const Entry& entry);
     std::int32_t CheckKeyName(const std::string& name) const noexcept;
     std::int32_t OpenOrCreate(RegistryKey parent, const std::string& name, OpenedKey& key);
-    std::int32_t ProcessBlock(RegistryKey parent, bool registerMode, int depth);
+    std::int32_t RegisterBlock(RegistryKey parent, int depth);
+    std::int32_t UnregisterBlock(RegistryKey parent, int depth);
     std::int32_t StepOverBlock();
     bool HasSubkeys(RegistryKey key);
     bool HasValues(RegistryKey key);
@@ -184,15 +206,15 @@ std::int32_t ScriptRun::Run(bool registerMode)
             return kScriptSyntaxError;
 
         if (!registerMode) {
-            PELRIN_RETURN_IF_FAILED(Guarded([&] { return ProcessBlock(root, false, 1); }));
+            PELRIN_RETURN_IF_FAILED(Guarded([&] { return UnregisterBlock(root, 1); }));
             continue;
         }
         const char* const blockStart = m_position;
-        const std::int32_t result = Guarded([&] { return ProcessBlock(root, true, 1); });
+        const std::int32_t result = Guarded([&] { return RegisterBlock(root, 1); });
         if (result != kScriptOk) {
             // Take out again what this root block wrote; earlier blocks stay.
             m_position = blockStart;
-            static_cast<void>(Guarded([&] { return ProcessBlock(root, false, 1); }));
+            static_cast<void>(Guarded([&] { return UnregisterBlock(root, 1); }));
             return result;
         }
     }
@@ -238,34 +260,77 @@ std::int32_t ScriptRun::ReadToken(std::string& token)
     return kScriptOk;
 }
 
-std::int32_t ScriptRun::SkipAssignment(std::string& token)
+// "= type value", when the token in hand is "="; then the token after it.
+std::int32_t ScriptRun::ReadAssignment(std::string& token, Entry& entry)
 {
+    entry.assigned = false;
     if (token != "=")
         return kScriptOk;
-    std::string skipped;
-    PELRIN_RETURN_IF_FAILED(ReadToken(skipped));
-    PELRIN_RETURN_IF_FAILED(ReadToken(skipped));
+    PELRIN_RETURN_IF_FAILED(ReadToken(token));
+    entry.isString = EqualsIgnoringCase(token, "s");
+    if (!entry.isString && !EqualsIgnoringCase(token, "d"))
+        return kScriptSyntaxError;
+    PELRIN_RETURN_IF_FAILED(ReadToken(entry.value));
+    entry.assigned = true;
     return ReadToken(token);
 }
 
-std::int32_t ScriptRun::WriteValue(RegistryKey key, const char* valueName, std::string& token)
+// Reads the entry that `token` begins. `token` is then "{" when the entry has
+// a block, else the first token after the entry.
+std::int32_t ScriptRun::ReadEntry(std::string& token, Entry& entry)
 {
-    std::string type;
-    PELRIN_RETURN_IF_FAILED(ReadToken(type));
-    const bool isString = EqualsIgnoringCase(type, "s");
-    if (!isString && !EqualsIgnoringCase(type, "d"))
-        return kScriptSyntaxError;
-    std::string value;
-    PELRIN_RETURN_IF_FAILED(ReadToken(value));
+    entry.kind = Entry::Kind::Key;
+    entry.forceRemoved.clear();
+    entry.noRemove = false;
+    entry.opensBlock = false;
 
+    if (EqualsIgnoringCase(token, "Delete")) {
+        // The name is a name, whatever keyword it spells.
+        entry.kind = Entry::Kind::Delete;
+        PELRIN_RETURN_IF_FAILED(ReadToken(entry.name));
+        PELRIN_RETURN_IF_FAILED(CheckKeyName(entry.name));
+        PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        PELRIN_RETURN_IF_FAILED(ReadAssignment(token, entry));
+        // The removed key has nothing to hold a block.
+        return StartsWith(token, '{') ? kScriptSyntaxError : kScriptOk;
+    }
+    if (EqualsIgnoringCase(token, "ForceRemove")) {
+        PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        PELRIN_RETURN_IF_FAILED(CheckKeyName(token));
+        entry.forceRemoved = token;
+    }
+    if (EqualsIgnoringCase(token, "NoRemove")) {
+        entry.noRemove = true;
+        PELRIN_RETURN_IF_FAILED(ReadToken(token));
+    }
+    if (EqualsIgnoringCase(token, "Val")) {
+        entry.kind = Entry::Kind::Value;
+        PELRIN_RETURN_IF_FAILED(ReadToken(entry.name));
+        PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        if (token != "=")
+            return kScriptSyntaxError;
+        PELRIN_RETURN_IF_FAILED(ReadAssignment(token, entry));
+        // A value has no subkeys to hold a block.
+        return StartsWith(token, '{') ? kScriptSyntaxError : kScriptOk;
+    }
+    PELRIN_RETURN_IF_FAILED(CheckKeyName(token));
+    entry.name.swap(token);
+    PELRIN_RETURN_IF_FAILED(ReadToken(token));
+    PELRIN_RETURN_IF_FAILED(ReadAssignment(token, entry));
+    entry.opensBlock = StartsWith(token, '{');
+    return kScriptOk;
+}
+
+std::int32_t ScriptRun::WriteValue(RegistryKey key, const char* valueName, const Entry& entry)
+{
     std::int32_t status = 0;
-    if (isString) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(value.c_str());
-        status = m_registry.SetValue(key, valueName, ValueType::String, {bytes, value.size() + 1});
+    if (entry.isString) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry.value.c_str());
+        status = m_registry.SetValue(key, valueName, ValueType::String, {bytes, entry.value.size() + 1});
     } else {
         // A text the conversion refuses fails the entry: no made-up number is written.
         std::int32_t number = 0;
-        const std::int32_t converted = m_text.TextToInt32(value.c_str(), number);
+        const std::int32_t converted = m_text.TextToInt32(entry.value.c_str(), number);
         if (converted != kScriptOk)
             return converted < 0 ? converted : kScriptFail;
         const auto bits = static_cast<std::uint32_t>(number);
@@ -273,9 +338,7 @@ std::int32_t ScriptRun::WriteValue(RegistryKey key, const char* valueName, std::
         std::memcpy(bytes.data(), &bits, bytes.size());
         status = m_registry.SetValue(key, valueName, ValueType::Dword, bytes);
     }
-    if (status != 0)
-        return HResultFromWin32(status);
-    return ReadToken(token);
+    return HResultFromWin32(status);
 }
 
 // One level per entry: no separator, and not empty (an empty name stands for
@@ -341,12 +404,13 @@ std::int32_t ScriptRun::RemoveTree(RegistryKey parent, const char* name, int dep
     return m_registry.DeleteKey(parent, name);
 }
 
-// Recovery: steps over a block and every block nested in it, touching
-// nothing, entry by entry as ProcessBlock reads them. Iterative, so that no
-// nesting of blocks that are only stepped over can exhaust the stack.
+// Steps over a block whose "{" has been read, and every block nested in it,
+// touching nothing. Iterative, so that no nesting of blocks that are only
+// stepped over can exhaust the stack.
 std::int32_t ScriptRun::StepOverBlock()
 {
     std::string token;
+    Entry entry;
     std::size_t openBlocks = 1;
     PELRIN_RETURN_IF_FAILED(ReadToken(token));
     for (;;) {
@@ -354,157 +418,106 @@ std::int32_t ScriptRun::StepOverBlock()
             if (--openBlocks == 0)
                 return kScriptOk;
             PELRIN_RETURN_IF_FAILED(ReadToken(token));
-            PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
             continue;
         }
-        if (EqualsIgnoringCase(token, "Delete") || EqualsIgnoringCase(token, "ForceRemove"))
-            PELRIN_RETURN_IF_FAILED(ReadToken(token));
-        if (EqualsIgnoringCase(token, "NoRemove"))
-            PELRIN_RETURN_IF_FAILED(ReadToken(token));
-        if (EqualsIgnoringCase(token, "Val")) {
-            PELRIN_RETURN_IF_FAILED(ReadToken(token));
-            PELRIN_RETURN_IF_FAILED(ReadToken(token));
-            if (token != "=")
-                return kScriptSyntaxError;
-            PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
-            continue;
-        }
-        PELRIN_RETURN_IF_FAILED(CheckKeyName(token));
-        if (token.size() > kMaxRemovableKeyNameBytes)
-            return kScriptSyntaxError;
-        PELRIN_RETURN_IF_FAILED(ReadToken(token));
-        PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
-        if (StartsWith(token, '{')) {
+        PELRIN_RETURN_IF_FAILED(ReadEntry(token, entry));
+        if (entry.opensBlock) {
             ++openBlocks;
             PELRIN_RETURN_IF_FAILED(ReadToken(token));
         }
     }
 }
 
-std::int32_t ScriptRun::ProcessBlock(RegistryKey parent, bool registerMode, int depth)
+std::int32_t ScriptRun::RegisterBlock(RegistryKey parent, int depth)
 {
     if (depth > kMaxBlockDepth)
         return kScriptSyntaxError;
 
     std::string token;
+    Entry entry;
     OpenedKey key(m_registry);
-    std::string keyName;
-    bool mayRemove = true;
-    bool recovering = false;
-
     PELRIN_RETURN_IF_FAILED(ReadToken(token));
     while (!StartsWith(token, '}')) {
-        const bool isDelete = EqualsIgnoringCase(token, "Delete");
-        if (isDelete || EqualsIgnoringCase(token, "ForceRemove")) {
-            PELRIN_RETURN_IF_FAILED(ReadToken(token));
-            if (registerMode) {
-                PELRIN_RETURN_IF_FAILED(CheckKeyName(token));
-                if (!IsProtected(token))
-                    static_cast<void>(RemoveTree(parent, token.c_str(), 0));
-                if (isDelete) {
-                    PELRIN_RETURN_IF_FAILED(ReadToken(token));
-                    PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
-                    // The removed key has nothing to hold a block.
-                    if (StartsWith(token, '{'))
-                        return kScriptSyntaxError;
-                    continue;
-                }
-            }
-        }
-
-        if (EqualsIgnoringCase(token, "NoRemove")) {
-            // Protects this entry and every later one of this block.
-            mayRemove = false;
-            PELRIN_RETURN_IF_FAILED(ReadToken(token));
-        }
-
-        if (EqualsIgnoringCase(token, "Val")) {
-            std::string valueName;
-            PELRIN_RETURN_IF_FAILED(ReadToken(valueName));
-            PELRIN_RETURN_IF_FAILED(ReadToken(token));
-            if (token != "=")
-                return kScriptSyntaxError;
-            if (registerMode) {
-                PELRIN_RETURN_IF_FAILED(WriteValue(parent, valueName.c_str(), token));
-                // A value has no subkeys to hold a block.
-                if (StartsWith(token, '{'))
-                    return kScriptSyntaxError;
-                continue;
-            }
-            if (!recovering)
-                static_cast<void>(m_registry.DeleteValue(parent, valueName.c_str()));
-            PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
-            continue;
-        }
-
-        PELRIN_RETURN_IF_FAILED(CheckKeyName(token));
-
-        if (registerMode) {
-            PELRIN_RETURN_IF_FAILED(OpenOrCreate(parent, token, key));
-            PELRIN_RETURN_IF_FAILED(ReadToken(token));
-            if (token == "=")
-                PELRIN_RETURN_IF_FAILED(WriteValue(key.Get(), nullptr, token));
-            if (StartsWith(token, '{')) {
-                PELRIN_RETURN_IF_FAILED(ProcessBlock(key.Get(), true, depth + 1));
+        PELRIN_RETURN_IF_FAILED(ReadEntry(token, entry));
+        // What cannot be removed is written over: removal failures do not count.
+        if (!entry.forceRemoved.empty() && !IsProtected(entry.forceRemoved))
+            static_cast<void>(RemoveTree(parent, entry.forceRemoved.c_str(), 0));
+        switch (entry.kind) {
+        case Entry::Kind::Delete:
+            if (!IsProtected(entry.name))
+                static_cast<void>(RemoveTree(parent, entry.name.c_str(), 0));
+            break;
+        case Entry::Kind::Value:
+            PELRIN_RETURN_IF_FAILED(WriteValue(parent, entry.name.c_str(), entry));
+            break;
+        case Entry::Kind::Key:
+            PELRIN_RETURN_IF_FAILED(OpenOrCreate(parent, entry.name, key));
+            if (entry.assigned)
+                PELRIN_RETURN_IF_FAILED(WriteValue(key.Get(), nullptr, entry));
+            if (entry.opensBlock) {
+                PELRIN_RETURN_IF_FAILED(RegisterBlock(key.Get(), depth + 1));
                 PELRIN_RETURN_IF_FAILED(ReadToken(token));
             }
+            break;
+        }
+    }
+    return kScriptOk;
+}
+
+std::int32_t ScriptRun::UnregisterBlock(RegistryKey parent, int depth)
+{
+    if (depth > kMaxBlockDepth)
+        return kScriptSyntaxError;
+
+    std::string token;
+    Entry entry;
+    OpenedKey key(m_registry);
+    bool mayRemove = true;
+    bool recovering = false;
+    PELRIN_RETURN_IF_FAILED(ReadToken(token));
+    while (!StartsWith(token, '}')) {
+        PELRIN_RETURN_IF_FAILED(ReadEntry(token, entry));
+        if (entry.noRemove)
+            mayRemove = false; // protects this entry and every later one of this block
+        if (entry.kind == Entry::Kind::Value) {
+            if (!recovering)
+                static_cast<void>(m_registry.DeleteValue(parent, entry.name.c_str()));
             continue;
         }
 
-        // Unregister mode. A key that cannot be opened puts the block into
-        // recovery: the text is only stepped over, nothing is touched.
-        if (token.size() > kMaxRemovableKeyNameBytes)
+        // A key, also when named by Delete. One that cannot be opened puts the
+        // block into recovery: nothing is touched until the block of an entry
+        // has been stepped over.
+        if (entry.name.size() > kMaxRemovableKeyNameBytes)
             return kScriptSyntaxError;
-        if (!recovering && m_registry.OpenKey(parent, token.c_str(), KeyAccess::All, key.Receive()) != 0)
+        if (!recovering && m_registry.OpenKey(parent, entry.name.c_str(), KeyAccess::All, key.Receive()) != 0)
             recovering = true;
-        keyName = token;
+        if (recovering) {
+            if (entry.opensBlock) {
+                PELRIN_RETURN_IF_FAILED(StepOverBlock());
+                PELRIN_RETURN_IF_FAILED(ReadToken(token));
+                recovering = false;
+            }
+            continue;
+        }
 
-        if (!recovering && !HasSubkeys(key.Get()) && !HasValues(key.Get())) {
+        // A key with nothing below it goes at once; its block, naming nothing
+        // that is there, is then only stepped over.
+        const bool holdsAnything = HasSubkeys(key.Get()) || HasValues(key.Get());
+        if (entry.opensBlock && holdsAnything) {
+            PELRIN_RETURN_IF_FAILED(UnregisterBlock(key.Get(), depth + 1));
+            PELRIN_RETURN_IF_FAILED(ReadToken(token));
+        }
+        // Subkeys the script does not name belong to others: the key stays.
+        if (!HasSubkeys(key.Get())) {
             if (key.Close() != 0)
                 return kScriptSyntaxError;
             if (mayRemove)
-                static_cast<void>(m_registry.DeleteKey(parent, keyName.c_str()));
+                static_cast<void>(m_registry.DeleteKey(parent, entry.name.c_str()));
+        }
+        if (entry.opensBlock && !holdsAnything) {
+            PELRIN_RETURN_IF_FAILED(StepOverBlock());
             PELRIN_RETURN_IF_FAILED(ReadToken(token));
-            PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
-            if (StartsWith(token, '{')) {
-                // Nothing was below the key: step over its block, so the next
-                // entry is read in step.
-                PELRIN_RETURN_IF_FAILED(StepOverBlock());
-                PELRIN_RETURN_IF_FAILED(ReadToken(token));
-                PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
-            }
-            continue;
-        }
-
-        PELRIN_RETURN_IF_FAILED(ReadToken(token));
-        PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
-        bool blockProcessed = false;
-        if (StartsWith(token, '{')) {
-            PELRIN_RETURN_IF_FAILED(recovering ? StepOverBlock() : ProcessBlock(key.Get(), false, depth + 1));
-            blockProcessed = true;
-        }
-        if (recovering) {
-            // Recovery ends once the block of an entry has been stepped over.
-            if (blockProcessed) {
-                recovering = false;
-                PELRIN_RETURN_IF_FAILED(ReadToken(token));
-                PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
-            }
-            continue;
-        }
-        if (HasSubkeys(key.Get())) {
-            // Subkeys the script does not name belong to others: the key stays.
-            if (blockProcessed)
-                PELRIN_RETURN_IF_FAILED(ReadToken(token));
-            continue;
-        }
-        if (key.Close() != 0)
-            return kScriptSyntaxError;
-        if (mayRemove)
-            static_cast<void>(m_registry.DeleteKey(parent, keyName.c_str()));
-        if (blockProcessed) {
-            PELRIN_RETURN_IF_FAILED(ReadToken(token));
-            PELRIN_RETURN_IF_FAILED(SkipAssignment(token));
         }
     }
     return kScriptOk;

@@ -267,6 +267,18 @@ TEST_F(RegistryScriptTest, UnregisteringWhatIsNotThereChangesNothing)
     EXPECT_EQ(Dump(), before);
 }
 
+TEST_F(RegistryScriptTest, EveryModeReadsTheEntriesAlike)
+{
+    // Read alike whether a key is there, removed, or stepped over: an "=" after
+    // a block begins the next entry, and the name after Delete is a name.
+    for (const char* script : {"HKCR { A { B } = s 'x' }", "HKCR { K { Delete NoRemove } L }"}) {
+        ASSERT_EQ(Register(script), kScriptOk) << script;
+        EXPECT_EQ(Unregister(script), kScriptOk) << script;
+        EXPECT_EQ(Dump(), Lines{}) << script;
+        EXPECT_EQ(Unregister(script), kScriptOk) << script;
+    }
+}
+
 TEST_F(RegistryScriptTest, RecoveryLastsUntilAnEntryWithABlockIsSteppedOver)
 {
     for (const char* key : {"HKCR\\Present", "HKCR\\Later\\Sub", "HKCR\\After"})
