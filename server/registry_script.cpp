@@ -21,6 +21,8 @@ constexpr std::size_t kInitialSubstitutionRoom = 10;
 // Any non-zero status stops a recursive removal that goes deeper than the
 // registry itself allows (a link loop, say).
 constexpr std::int32_t kErrorTooDeep = 1010; // ERROR_BADKEY
+// Blocks that are only stepped over may nest as deep as the text goes.
+constexpr std::size_t kAnyDepth = SIZE_MAX;
 
 bool IsWhiteSpace(char c) noexcept
 {
@@ -179,7 +181,7 @@ private:
     std::int32_t OpenOrCreate(RegistryKey parent, const std::string& name, OpenedKey& key);
     std::int32_t RegisterBlock(RegistryKey parent, int depth);
     std::int32_t UnregisterBlock(RegistryKey parent, int depth);
-    std::int32_t StepOverBlock();
+    std::int32_t StepOverBlock(std::size_t deepest);
     bool HasSubkeys(RegistryKey key);
     bool HasValues(RegistryKey key);
     std::int32_t RemoveTree(RegistryKey parent, const char* name, int depth);
@@ -187,6 +189,7 @@ private:
     RegistryAccess& m_registry;
     const AnsiText& m_text;
     const char* m_position;
+    bool m_rollingBack = false; // unregistering what a failed register pass wrote
 };
 
 std::int32_t ScriptRun::Run(bool registerMode)
@@ -209,12 +212,19 @@ std::int32_t ScriptRun::Run(bool registerMode)
             PELRIN_RETURN_IF_FAILED(Guarded([&] { return UnregisterBlock(root, 1); }));
             continue;
         }
+        // The whole block is read first: a syntax error found after keys were
+        // written could stop the rollback as well, leaving them behind.
         const char* const blockStart = m_position;
+        constexpr auto kDeepest = static_cast<std::size_t>(kMaxBlockDepth);
+        PELRIN_RETURN_IF_FAILED(Guarded([&] { return StepOverBlock(kDeepest); }));
+        m_position = blockStart;
         const std::int32_t result = Guarded([&] { return RegisterBlock(root, 1); });
         if (result != kScriptOk) {
             // Take out again what this root block wrote; earlier blocks stay.
             m_position = blockStart;
+            m_rollingBack = true;
             static_cast<void>(Guarded([&] { return UnregisterBlock(root, 1); }));
+            m_rollingBack = false;
             return result;
         }
     }
@@ -405,9 +415,10 @@ std::int32_t ScriptRun::RemoveTree(RegistryKey parent, const char* name, int dep
 }
 
 // Steps over a block whose "{" has been read, and every block nested in it,
-// touching nothing. Iterative, so that no nesting of blocks that are only
+// touching nothing; blocks nested deeper than `deepest` (the block itself
+// counts 1) fail. Iterative, so that no nesting of blocks that are only
 // stepped over can exhaust the stack.
-std::int32_t ScriptRun::StepOverBlock()
+std::int32_t ScriptRun::StepOverBlock(std::size_t deepest)
 {
     std::string token;
     Entry entry;
@@ -422,7 +433,8 @@ std::int32_t ScriptRun::StepOverBlock()
         }
         PELRIN_RETURN_IF_FAILED(ReadEntry(token, entry));
         if (entry.opensBlock) {
-            ++openBlocks;
+            if (++openBlocks > deepest)
+                return kScriptSyntaxError;
             PELRIN_RETURN_IF_FAILED(ReadToken(token));
         }
     }
@@ -485,16 +497,20 @@ std::int32_t ScriptRun::UnregisterBlock(RegistryKey parent, int depth)
             continue;
         }
 
-        // A key, also when named by Delete. One that cannot be opened puts the
-        // block into recovery: nothing is touched until the block of an entry
-        // has been stepped over.
-        if (entry.name.size() > kMaxRemovableKeyNameBytes)
-            return kScriptSyntaxError;
-        if (!recovering && m_registry.OpenKey(parent, entry.name.c_str(), KeyAccess::All, key.Receive()) != 0)
+        // The failed pass removed this key itself: not finding it is no reason
+        // to step over the entries after it, which it may have written.
+        if (entry.kind == Entry::Kind::Delete && m_rollingBack)
+            continue;
+
+        // A key, also when named by Delete. One that cannot be opened, or whose
+        // name is longer than any key's, puts the block into recovery: nothing
+        // is touched until the block of an entry has been stepped over.
+        if (!recovering && (entry.name.size() > kMaxRemovableKeyNameBytes ||
+                            m_registry.OpenKey(parent, entry.name.c_str(), KeyAccess::All, key.Receive()) != 0))
             recovering = true;
         if (recovering) {
             if (entry.opensBlock) {
-                PELRIN_RETURN_IF_FAILED(StepOverBlock());
+                PELRIN_RETURN_IF_FAILED(StepOverBlock(kAnyDepth));
                 PELRIN_RETURN_IF_FAILED(ReadToken(token));
                 recovering = false;
             }
@@ -516,7 +532,7 @@ std::int32_t ScriptRun::UnregisterBlock(RegistryKey parent, int depth)
                 static_cast<void>(m_registry.DeleteKey(parent, entry.name.c_str()));
         }
         if (entry.opensBlock && !holdsAnything) {
-            PELRIN_RETURN_IF_FAILED(StepOverBlock());
+            PELRIN_RETURN_IF_FAILED(StepOverBlock(kAnyDepth));
             PELRIN_RETURN_IF_FAILED(ReadToken(token));
         }
     }

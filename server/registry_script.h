@@ -48,7 +48,7 @@ constexpr std::int32_t HResultFromWin32(std::int32_t error) noexcept
 inline constexpr std::size_t kTokenBufferBytes = 4096;     // an unquoted token and its terminator
 inline constexpr std::size_t kMaxQuotedTokenBytes = 4094;  // content of a quoted token
 inline constexpr std::size_t kMaxPlaceholderNameBytes = 31;
-inline constexpr std::size_t kMaxRemovableKeyNameBytes = 259; // unregister mode
+inline constexpr std::size_t kMaxRemovableKeyNameBytes = 259; // longer: no such key to remove
 inline constexpr std::size_t kSubkeyNameBufferChars = 256;  // recursive removal
 inline constexpr int kMaxBlockDepth = 512;                  // nested blocks, as deep as the registry goes
 
@@ -64,10 +64,11 @@ public:
     // or kScriptOutOfMemory.
     std::int32_t AddSubstitution(std::wstring_view name, std::wstring_view value) noexcept;
 
-    // Runs a zero-terminated ANSI script. Register mode writes root block
-    // after root block; when one fails, what it wrote is removed again and
-    // its failure returned (earlier root blocks stay). Unregister mode stops
-    // at the first syntax failure but ignores refused deletions. Returns
+    // Runs a zero-terminated ANSI script. Register mode reads each root block
+    // whole before it writes it, so a syntax error writes nothing of the
+    // block; when writing fails, what the block wrote is removed again and the
+    // failure returned (earlier root blocks stay). Unregister mode stops at
+    // the first syntax failure but ignores refused deletions. Returns
     // kScriptOk or the first failure, an HRESULT.
     std::int32_t RunScript(const char* script, bool registerMode) noexcept;
 

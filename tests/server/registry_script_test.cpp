@@ -335,6 +335,25 @@ TEST_F(RegistryScriptTest, AFailedRootBlockIsRemovedAndEarlierOnesStay)
     EXPECT_EQ(Dump(), Sorted({"HKCR\\First", "HKCR\\First: @ = S 'a'", "HKCR\\Shared", "HKCR\\Shared\\Theirs"}));
 }
 
+TEST_F(RegistryScriptTest, AFailedRootBlockLeavesTheRegistryAsItFoundIt)
+{
+    registry.AddKey("HKCR\\Shared\\Theirs");
+    const Lines before = Dump();
+    // The registry refuses a name this long; the rollback takes it for a key
+    // that is not there and goes on to remove A.
+    EXPECT_EQ(Register("HKCR { A { B " + std::string(300, 'n') + " } }"), kScriptSyntaxError);
+    EXPECT_EQ(Dump(), before);
+    // Nor at a key that Delete named, which the failed pass removed itself.
+    EXPECT_EQ(Register("HKCR { A { Delete Gone B val V = d 'bad' } }"), test::kTypeMismatch);
+    EXPECT_EQ(Dump(), before);
+    // A syntax error anywhere in the block is found before anything is written.
+    for (const char* script : {"HKCR { A { B x\\y } }", "HKCR { NoRemove Shared { Mine } A = s 'x' { val V = q 'v' } }",
+                               "HKCR { A { val V = s 'x' val W } }"}) {
+        EXPECT_EQ(Register(script), kScriptSyntaxError) << script;
+        EXPECT_EQ(Dump(), before) << script;
+    }
+}
+
 TEST_F(RegistryScriptTest, RollbackFollowsAFailedWriteOrCreation)
 {
     FailOn(MemoryRegistry::Operation::SetValue, "HKCR\\A\\B", test::kErrorAccessDenied);
@@ -409,10 +428,12 @@ TEST_F(RegistryScriptTest, PlaceholderNamesHoldAtMost31Characters)
     EXPECT_FALSE(registry.HasKey("HKCR\\L"));
 }
 
-TEST_F(RegistryScriptTest, UnregisterKeyNamesHoldAtMost259Characters)
+TEST_F(RegistryScriptTest, UnregisterTakesKeyNamesOver259CharactersForKeysThatAreNotThere)
 {
+    registry.AddKey("HKCR\\K");
     EXPECT_EQ(Unregister("HKCR { " + std::string(259, 'k') + " }"), kScriptOk);
-    EXPECT_EQ(Unregister("HKCR { " + std::string(260, 'k') + " }"), kScriptSyntaxError);
+    EXPECT_EQ(Unregister("HKCR { " + std::string(260, 'k') + " { x } K }"), kScriptOk);
+    EXPECT_EQ(Dump(), Lines{});
 }
 
 TEST_F(RegistryScriptTest, BlocksNestAsDeepAsTheRegistryAndNoDeeper)
@@ -428,7 +449,7 @@ TEST_F(RegistryScriptTest, BlocksNestAsDeepAsTheRegistryAndNoDeeper)
     ASSERT_EQ(Register(nested(kMaxBlockDepth)), kScriptOk);
     ASSERT_EQ(Unregister(nested(kMaxBlockDepth)), kScriptOk);
     EXPECT_EQ(Dump(), Lines{});
-    // Too deep: what was written is still taken out again.
+    // Too deep: refused before anything is written.
     EXPECT_EQ(Register(nested(200000)), kScriptSyntaxError);
     EXPECT_EQ(Dump(), Lines{});
     // Only stepped over (nothing is registered): any depth.
