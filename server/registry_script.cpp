@@ -62,6 +62,47 @@ const char* Step(const AnsiText& text, const char* position) noexcept
     return next;
 }
 
+// Follows the substituted text as the token reader will read it, so that a
+// value's apostrophes are doubled only where one would end a quoted token.
+class QuoteTracker {
+public:
+    bool InQuotes() const noexcept { return m_state == State::Quoted; }
+
+    // Takes the first byte of each character of the text, in order.
+    void Pass(char c) noexcept
+    {
+        if (m_state == State::QuoteInQuotes) {
+            if (c == kQuote) {
+                m_state = State::Quoted; // a doubled quote, one of the content
+                return;
+            }
+            m_state = State::Between; // it ended the token; the next may begin at once
+        }
+        switch (m_state) {
+        case State::Between:
+            if (c == kQuote)
+                m_state = State::Quoted;
+            else if (!IsWhiteSpace(c))
+                m_state = State::Unquoted;
+            break;
+        case State::Unquoted:
+            if (IsWhiteSpace(c))
+                m_state = State::Between;
+            break;
+        case State::Quoted:
+            if (c == kQuote)
+                m_state = State::QuoteInQuotes;
+            break;
+        case State::QuoteInQuotes:
+            break;
+        }
+    }
+
+private:
+    enum class State { Between, Unquoted, Quoted, QuoteInQuotes };
+    State m_state = State::Between;
+};
+
 struct RootName {
     const char* shortName;
     const char* longName;
@@ -578,15 +619,18 @@ std::int32_t RegistryScriptInterpreter::Substitute(const char* script, std::stri
     output.clear();
     output.reserve(std::max<std::size_t>(2 * std::strlen(script), 1));
     const char* position = script;
+    QuoteTracker quotes;
     while (*position != '\0') {
         const char* next = Step(m_text, position);
         if (*position != '%') {
+            quotes.Pass(*position);
             output.append(position, next);
             position = next;
             continue;
         }
         position = next;
         if (*position == '%') {
+            quotes.Pass('%');
             output.push_back('%');
             position = Step(m_text, position);
             continue;
@@ -612,11 +656,16 @@ std::int32_t RegistryScriptInterpreter::Substitute(const char* script, std::stri
         if (found == nullptr)
             return kScriptSyntaxError;
         PELRIN_RETURN_IF_FAILED(m_text.ToAnsi(found->value, ansi));
-        // Doubled, an apostrophe of the value stays inside its quoted token.
+        // Doubled, an apostrophe of the value stays inside its quoted token;
+        // elsewhere the value is text as if written there.
+        const bool doubleQuotes = quotes.InQuotes();
         for (const char* v = ansi.c_str(); *v != '\0';) {
             const char* const vNext = Step(m_text, v);
-            if (*v == kQuote)
+            if (doubleQuotes && *v == kQuote) {
+                quotes.Pass(kQuote);
                 output.push_back(kQuote);
+            }
+            quotes.Pass(*v);
             output.append(v, vNext);
             v = vNext;
         }

@@ -58,10 +58,10 @@ public:
     RegistryScriptInterpreter(RegistryAccess& registry, const AnsiText& text);
 
     // Adds a placeholder and its value (copies of both). Names are matched
-    // without regard to ASCII case, the first added wins. The value's
-    // apostrophes are doubled where it is inserted, so a value such as a path
-    // under C:\Users\O'Brien stays whole inside a quoted token. kScriptOk
-    // or kScriptOutOfMemory.
+    // without regard to ASCII case, the first added wins. Inside a quoted
+    // token the value's apostrophes are doubled, so a value such as a path
+    // under C:\Users\O'Brien stays whole there; elsewhere it goes in as it
+    // is. kScriptOk or kScriptOutOfMemory.
     std::int32_t AddSubstitution(std::wstring_view name, std::wstring_view value) noexcept;
 
     // Runs a zero-terminated ANSI script. Register mode reads each root block

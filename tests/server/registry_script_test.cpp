@@ -142,11 +142,15 @@ TEST_F(RegistryScriptTest, SubstitutionFailuresComeBeforeAnythingIsWritten)
     EXPECT_EQ(Dump(), Lines{});
 }
 
-TEST_F(RegistryScriptTest, ApostrophesOfAValueSurviveTheQuotedToken)
+TEST_F(RegistryScriptTest, ApostrophesOfAValueAreDoubledOnlyInsideQuotes)
 {
     ASSERT_EQ(interpreter.AddSubstitution(L"Module", L"C:\\Users\\O'Brien\\''x.dll"), kScriptOk);
-    ASSERT_EQ(Register("HKCR { K = s '%MODULE%' }"), kScriptOk);
-    EXPECT_EQ(registry.Dump().back(), "HKCR\\K: @ = S 'C:\\Users\\O'Brien\\''x.dll'");
+    ASSERT_EQ(interpreter.AddSubstitution(L"Name", L"O'Brien"), kScriptOk);
+    // Doubled, they keep a quoted token whole; outside quotes they are text.
+    ASSERT_EQ(Register("HKCR { K = s '%MODULE%' 'it''s' = s %NAME% M = s %MODULE% }"), kScriptOk);
+    EXPECT_EQ(Dump(), Sorted({"HKCR\\K", "HKCR\\K: @ = S 'C:\\Users\\O'Brien\\''x.dll'", "HKCR\\it's",
+                              "HKCR\\it's: @ = S 'O'Brien'", "HKCR\\M",
+                              "HKCR\\M: @ = S 'C:\\Users\\O'Brien\\''x.dll'"}));
 }
 
 TEST_F(RegistryScriptTest, TheSubstitutionListGrowsPastItsFirstRoom)
