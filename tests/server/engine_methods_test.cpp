@@ -3,9 +3,10 @@
 // alternate lookup, the ignored-phrase list, and running out of memory.
 
 #include "server/pelrin_engine.h"
-#include "tests/server/allocation_failure.h"
 #include "tests/server/com_test_objects.h"
 #include "tests/server/engine_test_support.h"
+#include "tests/support/allocation_failure.h"
+#include "tests/support/test_phrase_table.h"
 
 #include <gtest/gtest.h>
 
@@ -18,14 +19,15 @@ namespace {
 using test::Alternates;
 using test::Bstr;
 using test::CountedObject;
-using test::FailingAllocations;
 using test::Ignored;
 using test::kNull;
 using test::Match;
 using test::NewEngine;
 using test::ReadStrings;
 using test::StandardTable;
+using test::SweepAllocationFailures;
 using test::Strings;
+using test::TestPhraseTable;
 
 const Strings kApples{{L"apple crumble", L"Apple pie"}};
 
@@ -319,29 +321,6 @@ TEST_F(EngineMethods, BOkKeepsWhateverTheCallerStoredInIt)
     EXPECT_EQ(ok, 12345);
 }
 
-// Runs `call` with the first, second, ... allocation failing until it needs
-// fewer than that. Every failed run must answer E_OUTOFMEMORY and pass `check`.
-template <typename Call, typename Check>
-void SweepAllocationFailures(Call call, Check check)
-{
-    for (long skip = 0; skip < 1000; ++skip) {
-        HRESULT hr = S_OK;
-        bool failed = false;
-        {
-            const FailingAllocations failing(skip);
-            hr = call();
-            failed = failing.Failed();
-        }
-        if (!failed) {
-            EXPECT_EQ(hr, S_OK);
-            return;
-        }
-        EXPECT_EQ(hr, E_OUTOFMEMORY) << "allocation " << skip;
-        check();
-    }
-    ADD_FAILURE() << "never succeeded";
-}
-
 TEST_F(EngineMethods, RunningOutOfMemoryAnswersEOutOfMemoryAndKeepsTheStoreWhole)
 {
     // Long enough that converting it needs the heap.
@@ -354,26 +333,32 @@ TEST_F(EngineMethods, RunningOutOfMemoryAnswersEOutOfMemoryAndKeepsTheStoreWhole
         [&] { return m_engine->LookupAlternatePhrases(longPhrase.get(), result.addressof()); },
         [&] { EXPECT_EQ(V_VT(&result.get()), VT_NULL); });
 
-    // A failed move changes nothing. (The BSTR is made before any allocation fails.)
-    const UniqueBstr phrase = Bstr(L"with regard to");
+    // A failed move changes nothing. Phrases too long to be kept inside a
+    // string need the heap when they move. (The BSTRs are made before any
+    // allocation fails.)
+    const TestPhraseTable table{{"with regard to the matter in hand"}, {"with respect to the matter in hand"}};
+    const ComPtr<IPelrinEngine> engine = NewEngine(table.get());
+    const Strings both{{L"with regard to the matter in hand", L"with respect to the matter in hand"}};
+    const UniqueBstr regard = Bstr(L"with regard to the matter in hand");
+    const UniqueBstr respect = Bstr(L"with respect to the matter in hand");
     LONG ok = 0;
-    SweepAllocationFailures([&] { return m_engine->AddIgnoredPhrase(phrase.get(), &ok); },
+    SweepAllocationFailures([&] { return engine->AddIgnoredPhrase(regard.get(), &ok); },
                             [&] {
-                                EXPECT_EQ(Ignored(m_engine.get()), kNull);
-                                EXPECT_EQ(Match(m_engine.get(), L"with")->size(), 2u);
+                                EXPECT_EQ(Ignored(engine.get()), kNull);
+                                EXPECT_EQ(Match(engine.get(), L"with"), both);
                             });
-    SweepAllocationFailures([&] { return m_engine->RemoveIgnoredPhrase(phrase.get(), &ok); },
+    SweepAllocationFailures([&] { return engine->RemoveIgnoredPhrase(regard.get(), &ok); },
                             [&] {
-                                EXPECT_EQ(Ignored(m_engine.get()), (Strings{{L"with regard to"}}));
-                                EXPECT_EQ(Match(m_engine.get(), L"with")->size(), 1u);
+                                EXPECT_EQ(Ignored(engine.get()), (Strings{{L"with regard to the matter in hand"}}));
+                                EXPECT_EQ(Match(engine.get(), L"with")->size(), 1u);
                             });
-    EXPECT_EQ(Add(L"with regard to"), S_OK);
-    EXPECT_EQ(Add(L"with respect to"), S_OK);
+    ASSERT_EQ(engine->AddIgnoredPhrase(regard.get(), &ok), S_OK);
+    ASSERT_EQ(engine->AddIgnoredPhrase(respect.get(), &ok), S_OK);
     // A failed clear has put back some phrases and keeps the whole list.
-    SweepAllocationFailures([&] { return m_engine->ClearIgnoredPhrases(&ok); },
-                            [&] { EXPECT_EQ(Ignored(m_engine.get())->size(), 2u); });
-    EXPECT_EQ(Ignored(m_engine.get()), kNull);
-    EXPECT_EQ(Match(m_engine.get(), L"with"), (Strings{{L"with regard to", L"with respect to"}}));
+    SweepAllocationFailures([&] { return engine->ClearIgnoredPhrases(&ok); },
+                            [&] { EXPECT_EQ(Ignored(engine.get()), both); });
+    EXPECT_EQ(Ignored(engine.get()), kNull);
+    EXPECT_EQ(Match(engine.get(), L"with"), both);
 }
 
 } // namespace

@@ -3,9 +3,9 @@
 // object counts in the module.
 
 #include "server/pelrin_engine.h"
-#include "tests/server/allocation_failure.h"
 #include "tests/server/com_test_objects.h"
 #include "tests/server/engine_test_support.h"
+#include "tests/support/allocation_failure.h"
 #include "tests/support/test_phrase_table.h"
 
 #include <ocidl.h>
@@ -17,12 +17,12 @@ namespace pelrin {
 namespace {
 
 using test::Bstr;
-using test::FailingAllocations;
 using test::LockCount;
 using test::Match;
 using test::NewEngine;
 using test::OuterObject;
 using test::StandardTable;
+using test::SweepAllocationFailures;
 using test::Strings;
 using test::TestPhraseTable;
 using test::TypeInfoObjectCount;
@@ -114,30 +114,21 @@ TEST(EngineCreation, FailuresLeaveNoObjectAndTheCountsUnchanged)
 TEST(EngineCreation, RunningOutOfMemoryAnywhereGivesEOutOfMemoryAndNoObject)
 {
     const long locks = LockCount();
-    bool created = false;
-    // Fail the first allocation, then the second, ... until creation needs no
-    // more than were allowed: every allocation of the object and its store.
-    for (long skip = 0; skip < 5000 && !created; ++skip) {
-        void* out = kGarbage;
-        HRESULT hr = S_OK;
-        bool failed = false;
-        {
-            const FailingAllocations failing(skip);
-            hr = CreatePelrinEngine(nullptr, IID_IPelrinEngine, &out);
-            failed = failing.Failed();
-        }
-        if (failed) {
-            EXPECT_EQ(hr, E_OUTOFMEMORY) << "allocation " << skip;
-            EXPECT_EQ(out, nullptr);
-            EXPECT_EQ(LockCount(), locks);
-        } else {
-            ASSERT_EQ(hr, S_OK);
-            const auto engine = ComPtr<IPelrinEngine>::Attach(static_cast<IPelrinEngine*>(out));
-            EXPECT_EQ(Match(engine.get(), L"with")->size(), 2u);
-            created = true;
-        }
+    // Every allocation of the object and its store, the pool's chunks included.
+    void* out = kGarbage;
+    SweepAllocationFailures([&] {
+                                out = kGarbage;
+                                return CreatePelrinEngine(nullptr, IID_IPelrinEngine, &out);
+                            },
+                            [&] {
+                                EXPECT_EQ(out, nullptr);
+                                EXPECT_EQ(LockCount(), locks);
+                            });
+    ASSERT_NE(out, nullptr);
+    {
+        const auto engine = ComPtr<IPelrinEngine>::Attach(static_cast<IPelrinEngine*>(out));
+        EXPECT_EQ(Match(engine.get(), L"with")->size(), 2u);
     }
-    EXPECT_TRUE(created);
     EXPECT_EQ(LockCount(), locks);
 }
 
