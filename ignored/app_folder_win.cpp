@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace pelrin {
 namespace {
@@ -119,14 +120,17 @@ std::int32_t PelrinEngineImpl::GetAppFolder()
             TRACE_BASIC("PelrinEngineImpl::GetAppFolder-2, error: %d", static_cast<int>(hr));
             return hr;
         }
-        m_appFolder = path;
-        AppendPathPart(m_appFolder, "Pelrin");
-        if (!EnsureFolderExists(m_appFolder.c_str())) {
+        // Built aside and kept only when whole: a path cut short by running
+        // out of memory would be used for the object's whole life.
+        std::string folder = path;
+        AppendPathPart(folder, "Pelrin");
+        if (!EnsureFolderExists(folder.c_str())) {
+            // m_appFolder stays empty: the next call tries again.
             const auto error = static_cast<std::int32_t>(GetLastError());
-            m_appFolder.clear(); // the next call tries again
             TRACE_BASIC("PelrinEngineImpl::GetAppFolder-3, error: %d", error);
             return error;
         }
+        m_appFolder = std::move(folder);
     }
     TRACE_BASIC("PelrinEngineImpl::GetAppFolder-4, m_appFolder: %s", m_appFolder.c_str());
     return 0;
@@ -147,8 +151,9 @@ std::int32_t PelrinEngineImpl::GetAppIniFile()
             TRACE_BASIC("PelrinEngineImpl::GetAppIniFile-2, error: %d", static_cast<int>(hr));
             return hr;
         }
-        m_appIniFile = m_appFolder;
-        AppendPathPart(m_appIniFile, "Pelrin.ini");
+        std::string file = m_appFolder;
+        AppendPathPart(file, "Pelrin.ini");
+        m_appIniFile = std::move(file);
     }
     TRACE_BASIC("PelrinEngineImpl::GetAppIniFile-3, m_appIniFile: %s", m_appIniFile.c_str());
     return 0;

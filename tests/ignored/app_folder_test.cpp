@@ -4,6 +4,7 @@
 #include "engine/pelrin_engine_impl.h"
 #include "ignored/settings_file.h"
 #include "tests/ignored/app_data_scratch_win.h"
+#include "tests/support/allocation_failure.h"
 #include "tests/support/scenario.h"
 #include "tests/support/test_phrase_table.h"
 
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -22,6 +24,7 @@ using test::FreshScratchFolder;
 using test::Lines;
 using test::RunScenarioCapturingDebugOutput;
 using test::ScratchFolder;
+using test::SweepAllocationFailures;
 using test::TraceAfterFolderFound;
 using test::TraceUntilFolderCheck;
 using test::WithoutConstruction;
@@ -95,6 +98,24 @@ TEST(AppFolder, DataPathEndingInABackslashGetsNoSecondOne)
         ASSERT_EQ(impl.GetAppIniFile(), kS_OK) << value;
         EXPECT_EQ(impl.m_appFolder, appData + "\\Pelrin") << value;
         EXPECT_EQ(impl.m_appIniFile, appData + "\\Pelrin\\Pelrin.ini") << value;
+    }
+}
+
+TEST(AppFolder, RunningOutOfMemoryWhileThePathsAreBuiltCachesNoPartOfThem)
+{
+    const std::string appData = FreshScratchFolder("out_of_memory");
+    const AppDataRedirect redirect(appData);
+    for (const auto operation : {&SaveIgnoredPhrases, &LoadIgnoredPhrases}) {
+        std::optional<PelrinEngineImpl> impl(std::in_place, Table().get());
+        impl->m_ignoredPhrases = {"plum jam"};
+        SweepAllocationFailures([&] { return operation(*impl); },
+                                [&] {
+                                    // The same object then uses the right file.
+                                    EXPECT_EQ(operation(*impl), kS_OK);
+                                    EXPECT_EQ(impl->m_appIniFile, appData + "\\Pelrin\\Pelrin.ini");
+                                    impl.emplace(Table().get());
+                                    impl->m_ignoredPhrases = {"plum jam"};
+                                });
     }
 }
 
