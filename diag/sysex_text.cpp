@@ -89,17 +89,19 @@ std::array<char, kPublishedSize> PublishedDescription(
 
 std::optional<PublishedParts> ParsePublishedDescription(std::string_view description) noexcept
 {
-    if (description.size() < kPublishedCodeLength || description[kPublishedCodeLength - 1] != '|')
+    // The code stands before the first bar: a message may hold bars, a code never.
+    const std::size_t bar = description.find('|');
+    constexpr std::size_t kMaxDigits = kPublishedCodeLength - 1;
+    if (bar == std::string_view::npos || bar == 0 || bar > kMaxDigits)
         return std::nullopt;
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < kPublishedCodeLength - 1; ++i) {
+    for (std::size_t i = 0; i < bar; ++i) {
         const int digit = HexDigitValue(description[i]);
         if (digit < 0)
             return std::nullopt;
         value = value << 4 | static_cast<std::uint32_t>(digit);
     }
-    return PublishedParts{
-        static_cast<std::int32_t>(value), description.substr(kPublishedCodeLength)};
+    return PublishedParts{static_cast<std::int32_t>(value), description.substr(bar + 1)};
 }
 
 } // namespace pelrin

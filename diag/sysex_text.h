@@ -42,8 +42,9 @@ struct PublishedParts {
     std::string_view message; // a view into the description
 };
 
-// Reads a published description back; nothing unless it starts with exactly
-// eight hexadecimal digits and a bar.
+// Reads a published description back: the code is the hexadecimal number of
+// one to eight digits before the first bar, the message all after it. Nothing
+// when the text before the first bar is not such a number.
 std::optional<PublishedParts> ParsePublishedDescription(std::string_view description) noexcept;
 
 } // namespace pelrin

@@ -80,10 +80,14 @@ TEST(SysException, FromComErrorSplitsAPublishedDescriptionAtItsFirstBar)
     EXPECT_STREQ(e.Message(), "");
     EXPECT_STREQ(e.Location(), "[module] pelrin");
 
+    // Fewer than eight digits are a code all the same.
+    e.FromComError(SYSEX_E_ERROR, std::nullopt, "5|x");
+    EXPECT_EQ(e.Code(), 5);
+    EXPECT_STREQ(e.Message(), "x");
     // Not in the published form: the result is the code, the text the message.
-    e.FromComError(SYSEX_E_ERROR, std::nullopt, "5|no eight digits");
+    e.FromComError(SYSEX_E_ERROR, std::nullopt, "5 |no number");
     EXPECT_EQ(e.Code(), SYSEX_E_ERROR);
-    EXPECT_STREQ(e.Message(), "5|no eight digits");
+    EXPECT_STREQ(e.Message(), "5 |no number");
     e.FromComError(SYSEX_E_ERROR, std::nullopt, std::nullopt);
     EXPECT_EQ(e.Code(), SYSEX_E_ERROR);
     EXPECT_STREQ(e.Message(), "");

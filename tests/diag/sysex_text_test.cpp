@@ -57,7 +57,7 @@ TEST(PublishedDescription, EightLowerCaseDigitsAndTheBarBeforeTheMessage)
         "ffffffff|" + longMessage.substr(0, 511));
 }
 
-TEST(PublishedDescription, ReadsBackOnlyEightHexDigitsAndABar)
+TEST(PublishedDescription, ReadsBackOneToEightHexDigitsBeforeTheFirstBar)
 {
     for (const std::int32_t code : {0, 5, -1, INT32_MIN, INT32_MAX, 0x0ABCDEF0}) {
         const auto text = PublishedDescription(code, "x|y||");
@@ -71,8 +71,13 @@ TEST(PublishedDescription, ReadsBackOnlyEightHexDigitsAndABar)
     EXPECT_EQ(upper->code, static_cast<std::int32_t>(0x8004FFFEu));
     EXPECT_EQ(upper->message, "");
 
-    for (const char* text : {"", "no bar", "00000005", "0000005|x", "000000005|x", "0000000g|x",
-             " 0000005|x", "+0000005|x", "|00000005|x", "0x000005|x"})
+    const auto fewDigits = ParsePublishedDescription("a|b|c");
+    ASSERT_TRUE(fewDigits);
+    EXPECT_EQ(fewDigits->code, 10);
+    EXPECT_EQ(fewDigits->message, "b|c");
+
+    for (const char* text : {"", "no bar", "00000005", "000000005|x", "0000000g|x", " 0000005|x",
+             "+0000005|x", "|00000005|x", "0x000005|x", "5 |x"})
         EXPECT_FALSE(ParsePublishedDescription(text)) << text;
     // A view that ends before the bar is not read past its end.
     const std::string backing = "00000005|tail";
