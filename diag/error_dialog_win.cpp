@@ -13,6 +13,13 @@ static_assert(error_dialog::kEditStyle ==
               (WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY));
 static_assert(error_dialog::kCloseId == IDOK);
 
+// The wake-up below: a message of the library's own, so that taking it off the
+// queue never takes one of the caller's. 0 when the system cannot register it.
+UINT WakeUpMessage() noexcept
+{
+    return RegisterWindowMessageA("Pelrin error dialog wake-up");
+}
+
 INT_PTR CALLBACK ErrorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/)
 {
     switch (message) {
@@ -35,7 +42,10 @@ INT_PTR CALLBACK ErrorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_NCDESTROY:
         // Closed by a message sent from another thread, the dialog goes while
         // ShowDialog waits in GetMessage, which only a posted message ends.
-        PostMessageA(nullptr, WM_NULL, 0, 0);
+        if (const UINT wakeUp = WakeUpMessage(); wakeUp != 0)
+            PostMessageA(nullptr, wakeUp, 0, 0);
+        else
+            PostMessageA(nullptr, WM_NULL, 0, 0); // stays, harmless, for the caller
         break;
     default:
         break;
@@ -98,8 +108,13 @@ int SysException::ShowDialog() const noexcept
     else
         dialog.reset(); // its wake-up message is consumed below
     // The wake-up from WM_NCDESTROY is not the caller's: a thread message, not
-    // taken from the queue when the loop saw the dialog gone without it.
-    PeekMessageA(&msg, reinterpret_cast<HWND>(-1), WM_NULL, WM_NULL, PM_REMOVE);
+    // taken from the queue when the loop saw the dialog gone without it. It is
+    // removed only when it is there, because a removing peek takes a pending
+    // quit message whatever its filter (and WM_NULL to WM_NULL filters nothing).
+    const HWND threadMessages = reinterpret_cast<HWND>(-1);
+    if (const UINT wakeUp = WakeUpMessage(); wakeUp != 0 &&
+        PeekMessageA(&msg, threadMessages, wakeUp, wakeUp, PM_NOREMOVE) && msg.message == wakeUp)
+        PeekMessageA(&msg, threadMessages, wakeUp, wakeUp, PM_REMOVE);
     return 0;
 }
 

@@ -316,6 +316,18 @@ TEST_F(ErrorDialog, ClosesOnButtonEnterEscapeAndCloseBox)
     }
 }
 
+// A hidden window of this thread, of a class of its own with the given procedure.
+UniqueWindow WindowWithProc(const char* className, WNDPROC procedure)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+    return UniqueWindow(CreateWindowA(className, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+        GetModuleHandleA(nullptr), nullptr));
+}
+
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_APP)
@@ -325,13 +337,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 TEST_F(ErrorDialog, QuitMessageEndsTheLoopAndOtherWindowsAreServed)
 {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = CountingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "PelrinCountingWindow";
-    RegisterClassA(&windowClass);
-    const UniqueWindow other(CreateWindowA("PelrinCountingWindow", "", WS_POPUP, 0, 0, 1, 1,
-        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+    const UniqueWindow other = WindowWithProc("PelrinCountingWindow", CountingProc);
     ASSERT_TRUE(other);
     std::atomic<int> served{0};
     SetWindowLongPtrA(other.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&served));
@@ -353,6 +359,35 @@ TEST_F(ErrorDialog, QuitMessageEndsTheLoopAndOtherWindowsAreServed)
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
         << "quit was posted again";
+}
+
+// On WM_APP, closes the dialog whose handle it holds and asks its thread to quit.
+LRESULT CALLBACK CloseAndQuitProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_APP)
+        return DefWindowProcA(window, message, wParam, lParam);
+    SendMessageA(reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_USERDATA)), WM_COMMAND, IDOK, 0);
+    PostQuitMessage(7);
+    return 0;
+}
+
+TEST_F(ErrorDialog, AQuitPostedAfterAnotherThreadClosesItStaysForTheCaller)
+{
+    const UniqueWindow closer = WindowWithProc("PelrinCloseAndQuitWindow", CloseAndQuitProc);
+    ASSERT_TRUE(closer);
+
+    SysException e(1, "f.cpp");
+    const DialogRun run = RunDialog(e, [&](HWND d) {
+        SetWindowLongPtrA(closer.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(d));
+        SendMessageA(closer.get(), WM_APP, 0, 0);
+    });
+    ASSERT_TRUE(run.appeared);
+    EXPECT_TRUE(run.closed);
+    EXPECT_TRUE(run.loopEnded);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "the quit message was taken";
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(msg.wParam, 7u);
 }
 
 // Refuses every window of the thread it hooks.
