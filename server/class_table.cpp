@@ -28,15 +28,23 @@ constinit ClassTableEntry g_classTable[] = {
 
 HRESULT UpdatePelrinEngineRegistry(BOOL doRegister) noexcept
 {
-    RegistrationPath path;
-    HRESULT hr = GetRegistrationPath(g_module.ModuleInstance(), path);
-    if (FAILED(hr))
-        return hr;
     try {
         SystemRegistryScript script;
-        hr = script.AddSubstitution(L"Module", path.wide.c_str());
+        if (!doRegister) {
+            // Unregistering removes keys by name and writes no value, so it
+            // needs no path that registration would accept, nor the file by
+            // its path: a copy the code page cannot name is unregistered too.
+            const HRESULT hr = script.AddSubstitution(L"Module", L"");
+            return FAILED(hr) ? hr
+                              : script.RunModuleScript(g_module.ResourceInstance(), IDR_PELRINENGINE, L"REGISTRY",
+                                                       false);
+        }
+        RegistrationPath path;
+        HRESULT hr = GetRegistrationPath(g_module.ModuleInstance(), path);
         if (SUCCEEDED(hr))
-            hr = script.RunResourceScript(path.wide.c_str(), IDR_PELRINENGINE, L"REGISTRY", doRegister != FALSE);
+            hr = script.AddSubstitution(L"Module", path.wide.c_str());
+        if (SUCCEEDED(hr))
+            hr = script.RunResourceScript(path.wide.c_str(), IDR_PELRINENGINE, L"REGISTRY", true);
         return hr;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

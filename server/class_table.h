@@ -10,7 +10,8 @@ namespace pelrin {
 extern ClassTableEntry g_classTable[];
 
 // The registration function of the engine's entry: runs the registry script
-// with "Module" = the library's full path, in register or unregister mode.
+// with "Module" = the library's full path in register mode; unregister mode
+// reads it from the loaded library and needs no path.
 HRESULT UpdatePelrinEngineRegistry(BOOL doRegister) noexcept;
 
 } // namespace pelrin

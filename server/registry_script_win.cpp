@@ -43,26 +43,49 @@ HRESULT SystemRegistryScript::RunResourceScript(const wchar_t* modulePath, UINT 
         const UniqueHmodule module(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
         if (!module)
             return LastErrorAsHresult();
-        const HRSRC found = FindResourceA(module.get(), MAKEINTRESOURCEA(resourceId), type.c_str());
-        if (found == nullptr)
-            return LastErrorAsHresult();
-        const HGLOBAL loaded = LoadResource(module.get(), found);
-        if (loaded == nullptr)
-            return LastErrorAsHresult();
-        SetLastError(ERROR_SUCCESS);
-        const DWORD size = SizeofResource(module.get(), found);
-        if (size == 0 && GetLastError() != ERROR_SUCCESS)
-            return LastErrorAsHresult();
-        const void* const bytes = LockResource(loaded);
-        if (bytes == nullptr && size != 0)
-            return LastErrorAsHresult();
-
-        // The stored script has no terminator; the string adds one.
-        const std::string script = bytes ? std::string(static_cast<const char*>(bytes), size) : std::string();
-        return m_interpreter.RunScript(script.c_str(), registerMode);
+        return RunLoadedScript(module.get(), resourceId, type.c_str(), registerMode);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
+}
+
+HRESULT SystemRegistryScript::RunModuleScript(HMODULE module, UINT resourceId, const wchar_t* resourceType,
+                                              bool registerMode) noexcept
+{
+    if (resourceType == nullptr)
+        return E_INVALIDARG;
+    try {
+        std::string type;
+        const HRESULT result = m_text.ToAnsi(resourceType, type);
+        if (FAILED(result))
+            return result;
+        return RunLoadedScript(module, resourceId, type.c_str(), registerMode);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT SystemRegistryScript::RunLoadedScript(HMODULE module, UINT resourceId, const char* resourceType,
+                                              bool registerMode)
+{
+    SetLastError(ERROR_SUCCESS);
+    const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), resourceType);
+    if (found == nullptr)
+        return LastErrorAsHresult();
+    const HGLOBAL loaded = LoadResource(module, found);
+    if (loaded == nullptr)
+        return LastErrorAsHresult();
+    SetLastError(ERROR_SUCCESS);
+    const DWORD size = SizeofResource(module, found);
+    if (size == 0 && GetLastError() != ERROR_SUCCESS)
+        return LastErrorAsHresult();
+    const void* const bytes = LockResource(loaded);
+    if (bytes == nullptr && size != 0)
+        return LastErrorAsHresult();
+
+    // The stored script has no terminator; the string adds one.
+    const std::string script = bytes ? std::string(static_cast<const char*>(bytes), size) : std::string();
+    return m_interpreter.RunScript(script.c_str(), registerMode);
 }
 
 } // namespace pelrin

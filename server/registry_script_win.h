@@ -34,7 +34,13 @@ public:
     HRESULT RunResourceScript(const wchar_t* modulePath, UINT resourceId, const wchar_t* resourceType,
                               bool registerMode) noexcept;
 
+    // The same from a module that is loaded already, found by its handle.
+    HRESULT RunModuleScript(HMODULE module, UINT resourceId, const wchar_t* resourceType,
+                            bool registerMode) noexcept;
+
 private:
+    HRESULT RunLoadedScript(HMODULE module, UINT resourceId, const char* resourceType, bool registerMode);
+
     Advapi32Registry m_registry;
     SystemAnsiText m_text;
     RegistryScriptInterpreter m_interpreter;

@@ -388,6 +388,18 @@ TEST_F(SelfRegistrationTest, PathBeyondMaxPathIsRefusedBeforeAnythingIsWritten)
     }
 }
 
+TEST_F(SelfRegistrationTest, UnregisteringFromAPathRegistrationRefusesStillRemovesTheEntries)
+{
+    // Unregistering removes keys by name and writes no path.
+    for (const std::wstring& copy : {PathOfLength(400), ScratchFolder() + L"\\Pelrin \u03A9\\PELRIN.DLL"}) {
+        ASSERT_TRUE(CopyDllTo(copy));
+        ASSERT_EQ(Regsvr32(L"/s", BuiltDllPath()), 0u);
+        ASSERT_NE(ClassEntries(), Lines{});
+        EXPECT_EQ(Regsvr32(L"/u /s", copy), 0u);
+        EXPECT_EQ(ClassEntries(), Lines{});
+    }
+}
+
 TEST_F(SelfRegistrationTest, PathOutsideTheAnsiCodePageIsRefusedBeforeAnythingIsWritten)
 {
     ASSERT_EQ(GetACP(), 1252u) << "the folder names below are written for code page 1252";
