@@ -39,7 +39,7 @@ void PelrinEngineImpl::LoadPhraseTable(const char* const* table)
     int groups = 0;
     while (table[entry] != nullptr) {
         ++groups;
-        const std::string phrase = ComplementBytes(table[entry]);
+        std::string phrase = ComplementBytes(table[entry]); // moved into its set below
         TRACE_VERBOSE("Phrase: %s", phrase.c_str());
 
         const std::string_view word = FirstWord(phrase);

@@ -6,6 +6,7 @@
 #include "engine/phrase_store.h"
 #include "engine/phrase_table.h"
 #include "engine/word_lookup.h"
+#include "tests/support/allocation_failure.h"
 #include "tests/support/test_phrase_table.h"
 
 #include <gtest/gtest.h>
@@ -174,6 +175,21 @@ TEST(Loading, RefusesPhrasesEqualButForCase)
     } catch (HRESULT hr) {
         EXPECT_EQ(hr, kE_UNEXPECTED);
     }
+}
+
+TEST(Loading, MovesEachPhraseIntoTheStoreRatherThanCopyingIt)
+{
+    const auto allocationsToLoad = [](const TestPhraseTable& table) {
+        const test::CountedAllocations counted;
+        const PelrinEngineImpl impl(table.get());
+        return counted.Count();
+    };
+    // Too long to be kept inside a string, each of these has one heap block,
+    // which moves into the store with it; a copy would take a second.
+    const std::string tail(40, 'x');
+    const TestPhraseTable longPhrases{{"a 1" + tail}, {"a 2" + tail}, {"a 3" + tail}};
+    const TestPhraseTable shortPhrases{{"a 1"}, {"a 2"}, {"a 3"}};
+    EXPECT_EQ(allocationsToLoad(longPhrases) - allocationsToLoad(shortPhrases), 3);
 }
 
 TEST(Loading, RefusesAPhraseWhoseFirstByteIsNotAscii)

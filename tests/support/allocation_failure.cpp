@@ -10,9 +10,11 @@ namespace {
 bool g_armed = false;
 bool g_failed = false;
 long g_countdown = 0;
+long g_allocations = 0;
 
 void FailIfChosen()
 {
+    ++g_allocations;
     if (g_armed && g_countdown-- == 0) {
         g_armed = false;
         g_failed = true;
@@ -160,6 +162,13 @@ FailingAllocations::~FailingAllocations()
 bool FailingAllocations::Failed() const noexcept
 {
     return g_failed;
+}
+
+CountedAllocations::CountedAllocations() noexcept : m_start(g_allocations) {}
+
+long CountedAllocations::Count() const noexcept
+{
+    return g_allocations - m_start;
 }
 
 } // namespace pelrin::test

@@ -3,7 +3,7 @@
 // allocation_failure.cpp replaces the global operator new in every form the
 // code uses (plain, array, nothrow, aligned), and a FailingAllocations scope
 // makes one chosen allocation throw std::bad_alloc (or give null, for the
-// nothrow forms).
+// nothrow forms). CountedAllocations counts them instead.
 
 #include "engine/engine_error.h"
 
@@ -21,6 +21,19 @@ public:
 
     // Whether the chosen allocation was reached (and so failed).
     bool Failed() const noexcept;
+};
+
+class CountedAllocations {
+public:
+    CountedAllocations() noexcept;
+    CountedAllocations(const CountedAllocations&) = delete;
+    CountedAllocations& operator=(const CountedAllocations&) = delete;
+
+    // The allocations made since construction.
+    long Count() const noexcept;
+
+private:
+    long m_start;
 };
 
 inline constexpr HRESULT kOutOfMemory = static_cast<HRESULT>(0x8007000Eu); // E_OUTOFMEMORY
