@@ -2,16 +2,16 @@
 
 #include "diag/last_error_win.h"
 #include "diag/trace.h"
+#include "ignored/phrase_keys.h"
 
 #include <windows.h>
 
-#include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pelrin {
@@ -19,36 +19,13 @@ namespace {
 
 constexpr const char* kSection = "Ignore";
 constexpr const char* kCountKey = "Count";
-constexpr const char* kPhraseKeyPrefix = "Phrase";
 constexpr std::size_t kCountBufferSize = 256;
-constexpr std::size_t kKeyBufferSize = 32;
 constexpr std::size_t kValueBufferSize = 256; // so at most 255 bytes of a value come back
 
 // Missing phrase keys read and traced one by one. Past that many, the rest
 // are found in the section's key list, so a damaged or hostile "Count" (up to
 // 2147483647) costs work in proportion to the keys the file really holds.
 constexpr int kMissingKeysReadOneByOne = 1024;
-
-void FormatPhraseKey(char (&key)[kKeyBufferSize], int number) noexcept
-{
-    std::snprintf(key, sizeof key, "Phrase%d", number);
-}
-
-// The number of a key written by FormatPhraseKey. Key names match without
-// regard to ASCII case, as the profile functions match them.
-bool ParsePhraseKey(const char* name, int& number) noexcept
-{
-    const std::size_t prefixLength = std::strlen(kPhraseKeyPrefix);
-    if (_strnicmp(name, kPhraseKeyPrefix, prefixLength) != 0)
-        return false;
-    const char* digits = name + prefixLength;
-    const char* end = digits + std::strlen(digits);
-    // "Phrase07" or "Phrase+7" is another key than "Phrase7".
-    if (digits == end || *digits < '0' || *digits > '9' || (*digits == '0' && end - digits > 1))
-        return false;
-    const auto [stop, error] = std::from_chars(digits, end, number);
-    return error == std::errc() && stop == end;
-}
 
 // The numbers n, from <= n < count, of the "Phrase<n>" keys of the section.
 std::set<int> PresentPhraseNumbers(const char* file, int from, int count)
@@ -64,16 +41,7 @@ std::set<int> PresentPhraseNumbers(const char* file, int from, int count)
             throw std::bad_alloc();
         names.resize(names.size() * 2);
     }
-    names[length] = '\0';
-    names[length + 1] = '\0';
-
-    std::set<int> numbers;
-    for (const char* name = names.data(); *name != '\0'; name += std::strlen(name) + 1) {
-        int number = 0;
-        if (ParsePhraseKey(name, number) && number >= from && number < count)
-            numbers.insert(number);
-    }
-    return numbers;
+    return PhraseNumbersInKeyList(std::string_view(names.data(), length), from, count);
 }
 
 HRESULT Save(PelrinEngineImpl& impl)
@@ -98,7 +66,7 @@ HRESULT Save(PelrinEngineImpl& impl)
     HRESULT result = kS_OK;
     int number = 0;
     for (const std::string& phrase : impl.m_ignoredPhrases) {
-        char key[kKeyBufferSize];
+        char key[kPhraseKeyBufferSize];
         FormatPhraseKey(key, number++);
         SetLastError(0);
         if (!WritePrivateProfileStringA(kSection, key, phrase.c_str(), file)) {
@@ -140,7 +108,7 @@ HRESULT Load(PelrinEngineImpl& impl)
                 continue;
             }
         }
-        char key[kKeyBufferSize];
+        char key[kPhraseKeyBufferSize];
         FormatPhraseKey(key, number);
         char value[kValueBufferSize];
         SetLastError(0);
