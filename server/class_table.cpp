@@ -4,10 +4,7 @@
 #include "server/pelrin.h"
 #include "server/pelrin_engine.h"
 #include "server/registration.h"
-#include "server/registry_script_win.h"
-#include "server/resource_ids.h"
-
-#include <new>
+#include "server/registration_script.h"
 
 namespace pelrin {
 namespace {
@@ -32,15 +29,7 @@ HRESULT UpdatePelrinEngineRegistry(BOOL doRegister) noexcept
     HRESULT hr = GetRegistrationPath(g_module.ModuleInstance(), path);
     if (FAILED(hr))
         return hr;
-    try {
-        SystemRegistryScript script;
-        hr = script.AddSubstitution(L"Module", path.wide.c_str());
-        if (SUCCEEDED(hr))
-            hr = script.RunResourceScript(path.wide.c_str(), IDR_PELRINENGINE, L"REGISTRY", doRegister != FALSE);
-        return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    return RunRegistrationScript(path.wide.c_str(), doRegister != FALSE);
 }
 
 } // namespace pelrin
