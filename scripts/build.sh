@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(host host-asan win64 win32 win64-1001 win32-1001)
+[ ${#presets[@]} -gt 0 ] || presets=(host host-asan win32 win64 win32-1001 win64-1001)
 for preset in "${presets[@]}"; do
   echo "== build $preset"
   log="build/$preset.log"

@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-presets=(host host-asan win64 win32 win64-1001 win32-1001)
+# The x64 trees package the i686 trees' DLLs: those are built first.
+presets=(host host-asan win32 win64 win32-1001 win64-1001)
 scripts/build.sh "${presets[@]}"
 
 # One test tree over the six builds, so one ctest run reports them all.
