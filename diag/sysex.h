@@ -5,7 +5,7 @@
 // top-most dialog. A library utility: engine methods neither raise nor show it.
 
 #include "diag/sysex_text.h"
-#include "diag/trace.h" // PELRIN_PRINTF_FORMAT
+#include "diag/printf_format.h"
 
 #include <cstdint>
 #include <optional>

@@ -24,4 +24,16 @@ void TraceMessage(const char* format, ...) noexcept
     WriteDebugChannel(buffer);
 }
 
+void DebugMessage(const char* format, ...) noexcept
+{
+    char buffer[kTraceBufferSize];
+    va_list args;
+    va_start(args, format);
+    const int written = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (written < 0)
+        buffer[0] = '\0';
+    WriteDebugChannel(buffer);
+}
+
 } // namespace pelrin

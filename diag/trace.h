@@ -3,15 +3,15 @@
 //
 // Callers use TRACE_BASIC / TRACE_VERBOSE, which test the level before the
 // arguments are evaluated, so a message whose tier is off costs one compare.
+// A version without the trace level sends none of them; it sends its own
+// lines with DEBUG_MESSAGE instead. A call site that differs names both.
+
+#include "diag/printf_format.h"
+#include "diag/release.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
-
-#if defined(__MINGW32__)
-#define PELRIN_PRINTF_FORMAT __MINGW_PRINTF_FORMAT
-#else
-#define PELRIN_PRINTF_FORMAT printf
-#endif
 
 namespace pelrin {
 
@@ -34,6 +34,10 @@ inline bool TraceVerboseOn() noexcept
 void TraceMessage(const char* format, ...) noexcept
     __attribute__((format(PELRIN_PRINTF_FORMAT, 1, 2)));
 
+// Formats by printf rules into a 2048-byte buffer (longer text is cut) and
+// sends it as it is: the format carries its own "\n". No level is consulted.
+void DebugMessage(const char* format, ...) noexcept __attribute__((format(PELRIN_PRINTF_FORMAT, 1, 2)));
+
 // Takes the level from the environment variable when it holds a non-zero number.
 void RefreshTraceLevel();
 
@@ -44,12 +48,22 @@ inline constexpr std::size_t kTraceMaxText = kTraceBufferSize - 2;
 
 #define TRACE_BASIC(...)                                                                           \
     do {                                                                                           \
-        if (::pelrin::TraceBasicOn())                                                              \
-            ::pelrin::TraceMessage(__VA_ARGS__);                                                   \
+        if constexpr (::pelrin::release::kTraceLevel) {                                            \
+            if (::pelrin::TraceBasicOn())                                                          \
+                ::pelrin::TraceMessage(__VA_ARGS__);                                               \
+        }                                                                                          \
     } while (0)
 
 #define TRACE_VERBOSE(...)                                                                         \
     do {                                                                                           \
-        if (::pelrin::TraceVerboseOn())                                                            \
-            ::pelrin::TraceMessage(__VA_ARGS__);                                                   \
+        if constexpr (::pelrin::release::kTraceLevel) {                                            \
+            if (::pelrin::TraceVerboseOn())                                                        \
+                ::pelrin::TraceMessage(__VA_ARGS__);                                               \
+        }                                                                                          \
+    } while (0)
+
+#define DEBUG_MESSAGE(...)                                                                         \
+    do {                                                                                           \
+        if constexpr (!::pelrin::release::kTraceLevel)                                             \
+            ::pelrin::DebugMessage(__VA_ARGS__);                                                   \
     } while (0)

@@ -5,7 +5,9 @@
 // directly.
 
 #include "engine/node_pool.h"
+#include "engine/phrase_resources.h"
 #include "engine/phrase_store.h"
+#include "engine/phrase_table.h"
 
 #include <array>
 #include <cstdint>
@@ -17,10 +19,13 @@ class PelrinEngineImpl {
 public:
     // Loads the built-in table. Throws kE_UNEXPECTED (a plain HRESULT) when
     // the table cannot be loaded; a half-loaded store is never handed out.
-    PelrinEngineImpl();
+    PelrinEngineImpl() : PelrinEngineImpl(BuiltInPhraseTable()) {}
 
-    // Loads the given pointer-list table instead (tests bring their own).
+    // Loads the given table instead (tests bring their own), in either form.
+    // The pointer list reports through the trace level; the resource form
+    // writes its own lines to the debugger channel, whatever the level.
     explicit PelrinEngineImpl(const char* const* phraseTable);
+    explicit PelrinEngineImpl(const PhraseResources* resources);
 
     PelrinEngineImpl(const PelrinEngineImpl&) = delete;
     PelrinEngineImpl& operator=(const PelrinEngineImpl&) = delete;
@@ -44,7 +49,18 @@ public:
     std::string m_appIniFile;
 
 private:
+    // Builds the empty store; each public constructor then loads its form.
+    struct EmptyStore {};
+    explicit PelrinEngineImpl(EmptyStore);
     void LoadPhraseTable(const char* const* table);
+    void LoadPhraseTable(const PhraseResources& resources);
+    // Puts a loaded phrase into its first word's set (created when missing)
+    // and returns the stored copy. A phrase whose first byte is not ASCII
+    // (it has no bucket) or that the set holds in any letter case is first
+    // reported, as report(prior or null, phrase), then refused by throwing
+    // kE_UNEXPECTED.
+    template <typename Report>
+    const std::string& StorePhrase(std::string phrase, Report report);
 };
 
 } // namespace pelrin

@@ -1,5 +1,7 @@
 #include "engine/word_lookup.h"
 
+#include "diag/release.h"
+
 namespace pelrin {
 
 const PhraseSet* FindPhrasesOfFirstWord(const PelrinEngineImpl& impl, const std::string& word)
@@ -7,13 +9,19 @@ const PhraseSet* FindPhrasesOfFirstWord(const PelrinEngineImpl& impl, const std:
     if (word.empty())
         return nullptr;
     const int folded = BucketIndex(word.front());
-    if (folded < 0 || !IsAsciiAlnum(folded))
+    if (folded < 0)
+        return nullptr;
+    if (release::kLetterOrDigitFirstByte && !IsAsciiAlnum(folded))
         return nullptr;
     const FirstWordMap& bucket = impl.m_buckets[static_cast<std::size_t>(folded)];
     if (bucket.empty())
         return nullptr;
     const auto found = bucket.find(word);
-    return found == bucket.end() ? nullptr : &found->second;
+    if (found == bucket.end())
+        return nullptr;
+    if (!release::kEmptiedWordIsEmptyArray && found->second.empty())
+        return nullptr;
+    return &found->second;
 }
 
 } // namespace pelrin

@@ -1,5 +1,6 @@
 #include "ignored/ignored_list.h"
 
+#include "diag/release.h"
 #include "diag/trace.h"
 
 #include <string_view>
@@ -7,16 +8,21 @@
 namespace pelrin {
 namespace {
 
-// The bucket of a first word whose first byte is an ASCII letter or digit
-// (capitals folded), or null for any other first byte, the empty word's
-// terminating zero included.
+// The bucket of a first word (capitals folded), or null when its first byte
+// has none: with the letter-or-digit rule any byte but an ASCII letter or
+// digit, the empty word's terminating zero included; without it a byte of
+// 0x80 or above, which would index before the buckets.
 FirstWordMap* BucketOfWord(PelrinEngineImpl& impl, std::string_view word) noexcept
 {
     const int index = BucketIndex(word.empty() ? '\0' : word.front());
-    if (index < 0 || !IsAsciiAlnum(index))
+    if (index < 0 || (release::kLetterOrDigitFirstByte && !IsAsciiAlnum(index)))
         return nullptr;
     return &impl.m_buckets[static_cast<std::size_t>(index)];
 }
+
+// Without the rule a first byte without a bucket is no error: there is
+// simply nothing to move.
+constexpr HRESULT kNoBucket = release::kLetterOrDigitFirstByte ? kE_UNEXPECTED : kS_OK;
 
 enum class PutBack { Done, NoBucket, BucketEmpty };
 
@@ -43,7 +49,7 @@ HRESULT IgnorePhrase(PelrinEngineImpl& impl, const std::string& phrase)
         return kS_OK;
     FirstWordMap* bucket = BucketOfWord(impl, word);
     if (bucket == nullptr)
-        return kE_UNEXPECTED;
+        return kNoBucket;
     if (bucket->empty())
         return kS_OK;
     // The lookup creates the word's entry when it is missing, and the entry
@@ -56,6 +62,7 @@ HRESULT IgnorePhrase(PelrinEngineImpl& impl, const std::string& phrase)
     impl.m_ignoredPhrases.insert(phrase);
     phrases.erase(found);
     TRACE_BASIC("CPelrinEngine::AddIgnoredPhrase-3, ignoring '%s'.", phrase.c_str());
+    DEBUG_MESSAGE("ignoring '%s'.\n", phrase.c_str());
     return kS_OK;
 }
 
@@ -66,7 +73,7 @@ HRESULT RestoreIgnoredPhrase(PelrinEngineImpl& impl, const std::string& phrase)
         return kE_UNEXPECTED;
     switch (PutBackIntoStore(impl, *listed)) {
     case PutBack::NoBucket:
-        return kE_UNEXPECTED;
+        return kNoBucket;
     case PutBack::BucketEmpty:
         return kS_OK;
     case PutBack::Done:
@@ -81,7 +88,7 @@ HRESULT RestoreAllIgnoredPhrases(PelrinEngineImpl& impl)
     for (const std::string& listed : impl.m_ignoredPhrases) {
         switch (PutBackIntoStore(impl, listed)) {
         case PutBack::NoBucket:
-            return kE_UNEXPECTED;
+            return kNoBucket;
         case PutBack::BucketEmpty:
             return kS_OK;
         case PutBack::Done:

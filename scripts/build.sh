@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds the given presets (default: all four), quietly unless
+# Configures and builds the given presets (default: all six), quietly unless
 # something fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(host host-asan win64 win32)
+[ ${#presets[@]} -gt 0 ] || presets=(host host-asan win32 win64 win32-1001 win64-1001)
 for preset in "${presets[@]}"; do
   echo "== build $preset"
   log="build/$preset.log"

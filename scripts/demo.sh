@@ -5,12 +5,19 @@
 # phrases that begin with a word (default "at") and each phrase's alternates,
 # after a line telling which bitness answered. 32-bit Wine runs under CPU
 # emulation on these machines, so the 32-bit half starts more slowly.
+#   scripts/demo.sh [--1.0.0.1] [word]
+# With --1.0.0.1 it builds and asks the two DLLs of version 1.0.0.1 instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+suffix=
+if [ "${1:-}" = "--1.0.0.1" ]; then
+  suffix=-1001
+  shift
+fi
 scripts/setup.sh
-scripts/build.sh win64 win32
-echo "PELRIN.DLL: build/win64/server/PELRIN.DLL (x64), build/win32/server/PELRIN.DLL (x86)"
-for tree in win64 win32; do
+scripts/build.sh "win64$suffix" "win32$suffix"
+echo "PELRIN.DLL: build/win64$suffix/server/PELRIN.DLL (x64), build/win32$suffix/server/PELRIN.DLL (x86)"
+for tree in "win64$suffix" "win32$suffix"; do
   wine_run="$PWD/build/$tree/wine-run"
   "$wine_run" regsvr32 /s "build/$tree/server/PELRIN.DLL"
   echo

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Builds both DLLs and the release package build/package/Pelrin-<version>.zip:
+# Builds the DLLs and the release package build/package/Pelrin-<version>.zip:
 # x86 and x64 DLLs with their type libraries, side-by-side manifests and
 # per-user registration tools, the generated header, the examples, README and
-# licence; beside it the two installer packages (Pelrin-<version>-x64.msi,
+# licence, and the x86 and x64 DLLs of version 1.0.0.1 in a folder of their
+# own; beside it the two installer packages (Pelrin-<version>-x64.msi,
 # -x86.msi) and the two manifests (x64/ and x86/Pelrin.Engine.manifest).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh win32 win64
+scripts/build.sh win32 win64 win32-1001 win64-1001
 cpack --config build/win64/CPackConfig.cmake -B build/package >/dev/null
 cp build/win64/deploy/Pelrin-*-x64.msi build/win64/deploy/Pelrin-*-x86.msi build/package/
 for arch in x64 x86; do

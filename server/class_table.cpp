@@ -4,10 +4,7 @@
 #include "server/pelrin.h"
 #include "server/pelrin_engine.h"
 #include "server/registration.h"
-#include "server/registry_script_win.h"
-#include "server/resource_ids.h"
-
-#include <new>
+#include "server/registration_script.h"
 
 namespace pelrin {
 namespace {
@@ -28,27 +25,11 @@ constinit ClassTableEntry g_classTable[] = {
 
 HRESULT UpdatePelrinEngineRegistry(BOOL doRegister) noexcept
 {
-    try {
-        SystemRegistryScript script;
-        if (!doRegister) {
-            // Unregistering removes keys by name and writes no value, so it
-            // needs no path that registration would accept, nor the file by
-            // its path: a copy the code page cannot name is unregistered too.
-            const HRESULT hr = script.AddSubstitution(L"Module", L"");
-            return FAILED(hr) ? hr
-                              : script.RunModuleScript(g_module.ResourceInstance(), IDR_PELRINENGINE, L"REGISTRY",
-                                                       false);
-        }
-        RegistrationPath path;
-        HRESULT hr = GetRegistrationPath(g_module.ModuleInstance(), path);
-        if (SUCCEEDED(hr))
-            hr = script.AddSubstitution(L"Module", path.wide.c_str());
-        if (SUCCEEDED(hr))
-            hr = script.RunResourceScript(path.wide.c_str(), IDR_PELRINENGINE, L"REGISTRY", true);
-        return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    if (!doRegister)
+        return RunUnregistrationScript(g_module.ResourceInstance());
+    RegistrationPath path;
+    const HRESULT hr = GetRegistrationPath(g_module.ModuleInstance(), path);
+    return FAILED(hr) ? hr : RunRegistrationScript(path.wide.c_str());
 }
 
 } // namespace pelrin

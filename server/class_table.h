@@ -11,7 +11,7 @@ extern ClassTableEntry g_classTable[];
 
 // The registration function of the engine's entry: runs the registry script
 // with "Module" = the library's full path in register mode; unregister mode
-// reads it from the loaded library and needs no path.
+// needs no path that registration would accept.
 HRESULT UpdatePelrinEngineRegistry(BOOL doRegister) noexcept;
 
 } // namespace pelrin

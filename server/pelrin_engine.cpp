@@ -6,7 +6,8 @@
 #include "engine/phrase_table.h"
 #include "engine/word_lookup.h"
 #include "ignored/ignored_list.h"
-#include "ignored/settings_file.h"
+#include "server/error_info.h"
+#include "server/method_barrier.h"
 #include "server/module.h"
 #include "server/string_array_result.h"
 #include "server/string_conversion.h"
@@ -25,7 +26,7 @@ namespace pelrin {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class CPelrinEngineAggregate final : public IUnknown {
 public:
-    CPelrinEngineAggregate(IUnknown* outer, const char* const* phraseTable) noexcept
+    CPelrinEngineAggregate(IUnknown* outer, StoredPhraseTable phraseTable) noexcept
         : m_contained(outer, phraseTable)
     {
     }
@@ -73,24 +74,6 @@ private:
 
 namespace {
 
-// The one exception barrier of an interface method: nothing thrown inside
-// crosses the interface, and a result VARIANT is left VT_NULL.
-template <typename Body>
-HRESULT Guarded(VARIANT* out, Body&& body) noexcept
-{
-    HRESULT hr = E_UNEXPECTED;
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        hr = E_OUTOFMEMORY;
-    } catch (...) {
-        hr = E_UNEXPECTED;
-    }
-    if (out != nullptr && V_VT(out) != VT_NULL && SUCCEEDED(VariantClear(out)))
-        V_VT(out) = VT_NULL;
-    return hr;
-}
-
 const std::string& Itself(const std::string& text) noexcept
 {
     return text;
@@ -103,7 +86,7 @@ const std::string& AlternateOf(const AlternateMap::value_type& entry) noexcept
 
 } // namespace
 
-CPelrinEngine::CPelrinEngine(IUnknown* outer, const char* const* phraseTable) noexcept
+CPelrinEngine::CPelrinEngine(IUnknown* outer, StoredPhraseTable phraseTable) noexcept
     : m_outer(outer), m_phraseTable(phraseTable)
 {
     g_module.Lock();
@@ -129,7 +112,7 @@ HRESULT CreatePelrinEngine(IUnknown* outer, REFIID riid, void** ppv) noexcept
 }
 
 HRESULT CreatePelrinEngine(IUnknown* outer, REFIID riid, void** ppv,
-                           const char* const* phraseTable) noexcept
+                           StoredPhraseTable phraseTable) noexcept
 {
     if (ppv == nullptr)
         return E_POINTER;
@@ -272,6 +255,7 @@ HRESULT CPelrinEngine::LookupAlternatePhrases(BSTR phrase, VARIANT* altphrasearr
         if (FAILED(hr)) {
             TRACE_BASIC("CPelrinEngine::LookupAlternatePhrases-2, failed to clear VARIANT return "
                         "result");
+            DEBUG_MESSAGE("failed to clear VARIANT return result\n");
             return hr;
         }
         std::string narrow;
@@ -291,11 +275,13 @@ HRESULT CPelrinEngine::LookupAlternatePhrases(BSTR phrase, VARIANT* altphrasearr
                     TRACE_BASIC("CPelrinEngine::LookupAlternatePhrases-5, can't create %d-element "
                                 "variant array",
                                 n);
+                    DEBUG_MESSAGE("can't create %d-element variant array\n", n);
                 },
                 [](int index) {
                     TRACE_BASIC("CPelrinEngine::LookupAlternatePhrases-6, can't assign array "
                                 "element %d",
                                 index);
+                    DEBUG_MESSAGE("can't assign array element %d\n", index);
                 });
             if (FAILED(hr))
                 return hr;
@@ -314,6 +300,9 @@ HRESULT CPelrinEngine::MatchWord(BSTR word, VARIANT* vStrArray)
         if (FAILED(hr)) {
             TRACE_BASIC("CPelrinEngine::MatchWord-2, failed to clear VARIANT return result, error: %d",
                         static_cast<int>(hr));
+            if constexpr (release::kMatchWordErrorObject)
+                SetComError(IID_IPelrinEngine, L"Pelrin.PelrinEngine.1",
+                            L"failed to clear VARIANT return result");
             return hr;
         }
         std::string narrow;
@@ -326,14 +315,17 @@ HRESULT CPelrinEngine::MatchWord(BSTR word, VARIANT* vStrArray)
         const PhraseSet* phrases = FindPhrasesOfFirstWord(*m_pImpl, narrow);
         if (phrases == nullptr)
             return S_OK;
-        // Every phrase of the word ignored: an empty array, not VT_NULL.
+        // Every phrase of the word ignored: an empty array (1.0.0.5), or no
+        // match (1.0.0.1, where the lookup answers null).
         return WriteStringArray(
             phrases->begin(), phrases->size(), Itself, vStrArray,
             [](int n) {
                 TRACE_BASIC("CPelrinEngine::MatchWord-4, can't create %d-element variant array\n", n);
+                DEBUG_MESSAGE("can't create %d-element variant array\n", n);
             },
             [](int index) {
                 TRACE_BASIC("CPelrinEngine::MatchWord-5, can't assign array element %d\n", index);
+                DEBUG_MESSAGE("can't assign array element %d\n", index);
             });
     });
 }
@@ -345,12 +337,15 @@ HRESULT CPelrinEngine::GetIgnoredPhrases(VARIANT* vStrArray)
         HRESULT hr = ClearToNull(vStrArray);
         if (FAILED(hr)) {
             TRACE_BASIC("CPelrinEngine::GetIgnoredPhrases-2, failed to clear VARIANT return result\n");
+            DEBUG_MESSAGE("failed to clear VARIANT return result\n");
             return hr;
         }
         if (!m_pImpl)
             return E_UNEXPECTED;
 
         const PhraseSet& listed = m_pImpl->m_ignoredPhrases;
+        // 1.0.0.1 counts the list before it builds the array, 1.0.0.5 after.
+        DEBUG_MESSAGE("%d ignored phrases.\n", static_cast<int>(listed.size()));
         if (!listed.empty()) {
             hr = WriteStringArray(
                 listed.begin(), listed.size(), Itself, vStrArray,
@@ -358,11 +353,13 @@ HRESULT CPelrinEngine::GetIgnoredPhrases(VARIANT* vStrArray)
                     TRACE_BASIC("CPelrinEngine::GetIgnoredPhrases-4, can't create %d-element "
                                 "variant array\n",
                                 n);
+                    DEBUG_MESSAGE("can't create %d-element variant array\n", n);
                 },
                 [](int index) {
                     TRACE_BASIC("CPelrinEngine::GetIgnoredPhrases-5, can't assign array element "
                                 "%d\n",
                                 index);
+                    DEBUG_MESSAGE("can't assign array element %d\n", index);
                 });
             if (FAILED(hr))
                 return hr;
@@ -410,26 +407,6 @@ HRESULT CPelrinEngine::ClearIgnoredPhrases(LONG* /*bOk*/)
         if (!m_pImpl)
             return E_UNEXPECTED;
         return RestoreAllIgnoredPhrases(*m_pImpl);
-    });
-}
-
-// A Win32 error of the profile functions comes back as a positive value,
-// as stored clients expect; only folder failures are negative.
-HRESULT CPelrinEngine::SaveIgnoredPhrases()
-{
-    return Guarded(nullptr, [&]() -> HRESULT {
-        if (!m_pImpl)
-            return E_UNEXPECTED;
-        return pelrin::SaveIgnoredPhrases(*m_pImpl);
-    });
-}
-
-HRESULT CPelrinEngine::LoadIgnoredPhrases()
-{
-    return Guarded(nullptr, [&]() -> HRESULT {
-        if (!m_pImpl)
-            return E_UNEXPECTED;
-        return pelrin::LoadIgnoredPhrases(*m_pImpl);
     });
 }
 

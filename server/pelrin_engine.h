@@ -3,7 +3,9 @@
 // serves IUnknown, IDispatch and IPelrinEngine; IDispatch is answered from the
 // type library. Each object owns one PelrinEngineImpl for its whole life.
 
+#include "diag/release.h"
 #include "engine/pelrin_engine_impl.h"
+#include "engine/phrase_table.h"
 #include "server/pelrin.h"
 
 #include <windows.h>
@@ -43,8 +45,12 @@ public:
     HRESULT STDMETHODCALLTYPE AddIgnoredPhrase(BSTR phrase, LONG* bOk) override;
     HRESULT STDMETHODCALLTYPE RemoveIgnoredPhrase(BSTR phrase, LONG* bOk) override;
     HRESULT STDMETHODCALLTYPE ClearIgnoredPhrases(LONG* bOk) override;
+    // The interface has these two (pelrin_engine_settings.cpp) only where
+    // the version has the settings file; its IDL asks the same condition.
+#if PELRIN_SETTINGS_FILE
     HRESULT STDMETHODCALLTYPE SaveIgnoredPhrases() override;
     HRESULT STDMETHODCALLTYPE LoadIgnoredPhrases() override;
+#endif
 
     // Construction and release of the PelrinEngineImpl; never called by clients.
     virtual HRESULT ConstructImpl() noexcept;
@@ -52,9 +58,9 @@ public:
 
 private:
     friend class CPelrinEngineAggregate;
-    friend HRESULT CreatePelrinEngine(IUnknown*, REFIID, void**, const char* const*) noexcept;
+    friend HRESULT CreatePelrinEngine(IUnknown*, REFIID, void**, StoredPhraseTable) noexcept;
 
-    CPelrinEngine(IUnknown* outer, const char* const* phraseTable) noexcept;
+    CPelrinEngine(IUnknown* outer, StoredPhraseTable phraseTable) noexcept;
     ~CPelrinEngine();
     CPelrinEngine(const CPelrinEngine&) = delete;
     CPelrinEngine& operator=(const CPelrinEngine&) = delete;
@@ -68,7 +74,7 @@ private:
     LONG m_refCount = 0;
     std::unique_ptr<PelrinEngineImpl> m_pImpl;
     IUnknown* m_outer;                 // null unless aggregated; not owned
-    const char* const* m_phraseTable;  // the stored table ConstructImpl loads
+    StoredPhraseTable m_phraseTable;   // the stored table ConstructImpl loads
 };
 
 #pragma GCC diagnostic pop
@@ -80,6 +86,6 @@ HRESULT CreatePelrinEngine(IUnknown* outer, REFIID riid, void** ppv) noexcept;
 
 // The same over a given stored phrase table, which must outlive the object.
 HRESULT CreatePelrinEngine(IUnknown* outer, REFIID riid, void** ppv,
-                           const char* const* phraseTable) noexcept;
+                           StoredPhraseTable phraseTable) noexcept;
 
 } // namespace pelrin

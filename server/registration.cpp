@@ -76,7 +76,7 @@ HRESULT CheckRegistrationPath(const std::wstring& wide, RegistrationPath& path) 
     }
 }
 
-HRESULT GetRegistrationPath(HMODULE module, RegistrationPath& path) noexcept
+HRESULT GetModulePath(HMODULE module, std::wstring& path) noexcept
 {
     try {
         // Read whole, however long, so that a long path is refused rather
@@ -95,10 +95,18 @@ HRESULT GetRegistrationPath(HMODULE module, RegistrationPath& path) noexcept
                 return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
             buffer.resize(2 * static_cast<std::size_t>(size));
         }
-        return CheckRegistrationPath(buffer, path);
+        path = std::move(buffer);
+        return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
+}
+
+HRESULT GetRegistrationPath(HMODULE module, RegistrationPath& path) noexcept
+{
+    std::wstring wide;
+    const HRESULT hr = GetModulePath(module, wide);
+    return FAILED(hr) ? hr : CheckRegistrationPath(wide, path);
 }
 
 std::string TypeLibraryFallbackPath(const std::string& ansiPath)

@@ -1,11 +1,15 @@
 #!/bin/sh
-# Usage: check_pe_resources.sh <objdump> <dll> <pelrin.rgs>
+# Usage: check_pe_resources.sh <objdump> <dll> <pelrin.rgs> <version> <phrase_table.txt>
 # The DLL carries its registry script as REGISTRY 101, byte for byte as the
 # source file holds it (which must be CR LF throughout, the last line too, with
-# no zero byte); string 100 "Pelrin"; and a version block 1.0.0.5 / 1.0.0.1
-# with the product's strings. (TYPELIB 1 has a check of its own.)
+# no zero byte); string 100 "Pelrin"; and the version block of its version
+# (1.0.0.5: file 1.0.0.5, product 1.0.0.1; 1.0.0.1: file and product 1.0.0.1,
+# the debug flag and an empty "OLESelfRegister") with the product's strings.
+# Version 1.0.0.1 also carries the phrase table as RCDATA "PCOUNT" and
+# "P1".."Pn", language 1033, each group scrambled; 1.0.0.5 no RCDATA at all.
+# (TYPELIB 1 has a check of its own.)
 set -u
-objdump=$1 dll=$2 rgs=$3
+objdump=$1 dll=$2 rgs=$3 dll_version=$4 table=$5
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 work=$(mktemp -d) || exit 2
@@ -19,16 +23,20 @@ set -- $section
 rsrc_vma=$(($1)) rsrc_offset=$(($2))
 
 # Copies resource <type> <id> into a file; the type is a name ("REGISTRY") or
-# a number; the id is given in hex as objdump prints it.
+# a number; the id is given in hex as objdump prints it, or is a name ("P1").
 extract() {
   out=$3
   case $1 in
     [0-9]*) type_pattern=$(printf 'Entry: ID: 0x0*%x,' "$1") ;;
     *) type_pattern=": $1," ;;
   esac
-  leaf=$(printf '%s\n' "$dump" | awk -v type="$type_pattern" -v id="ID: 0x0*$2," '
+  case $2 in
+    [A-Z]*) id_pattern="]: $2," ;;
+    *) id_pattern="ID: 0x0*$2," ;;
+  esac
+  leaf=$(printf '%s\n' "$dump" | awk -v type="$type_pattern" -v id="$id_pattern" '
     /^[0-9a-f]+   Entry: / { in_type = index($0, type) > 0 || $0 ~ type; in_id = 0; next }
-    in_type && /^[0-9a-f]+     Entry: / { in_id = ($0 ~ id); next }
+    in_type && /^[0-9a-f]+     Entry: / { in_id = index($0, id) > 0 || $0 ~ id; next }
     in_type && in_id && /Leaf: Addr:/ { gsub(/,/, ""); print $4, $6; exit }')
   [ -n "$leaf" ] || return 1
   set -- $leaf
@@ -99,11 +107,33 @@ if extract 16 1 "$work/version"; then
     END { node(0, "") }' "$work/units")
   before=$status
   S=/VS_VERSION_INFO/StringFileInfo/040904B0
-  for want in signature=feef04bd FileVersion=1.0.0.5 ProductVersion=1.0.0.1 FileFlags=0 FileOS=4 FileType=2 \
-      "$S/FileVersion=1, 0, 0, 5" "$S/ProductVersion=1, 0, 0, 1" "$S/InternalName=PELRIN" \
-      "$S/OriginalFilename=PELRIN.DLL" "$S/ProductName=Pelrin" "/VS_VERSION_INFO/VarFileInfo/Translation=0409 04b0"; do
+  case $dll_version in
+    1.0.0.5) own="FileVersion=1.0.0.5
+FileFlags=0
+$S/FileVersion=1, 0, 0, 5" ;;
+    1.0.0.1) own="FileVersion=1.0.0.1
+FileFlags=1
+$S/FileVersion=1, 0, 0, 1
+$S/OLESelfRegister=" ;;
+    *) fail "unknown version $dll_version"; own= ;;
+  esac
+  while IFS= read -r want; do
     printf '%s\n' "$version" | grep -qxF -e "$want" || fail "version block lacks $want"
-  done
+  done <<WANTED
+$own
+signature=feef04bd
+ProductVersion=1.0.0.1
+FileOS=4
+FileType=2
+$S/ProductVersion=1, 0, 0, 1
+$S/InternalName=PELRIN
+$S/OriginalFilename=PELRIN.DLL
+$S/ProductName=Pelrin
+/VS_VERSION_INFO/VarFileInfo/Translation=0409 04b0
+WANTED
+  if [ "$dll_version" = 1.0.0.5 ] && printf '%s\n' "$version" | grep -q "OLESelfRegister"; then
+    fail "version 1.0.0.5 carries OLESelfRegister"
+  fi
   for key in CompanyName FileDescription LegalCopyright; do
     printf '%s\n' "$version" | grep -q "^$S/$key=..*" || fail "version block lacks a $key"
   done
@@ -112,5 +142,38 @@ else
   fail "no VERSIONINFO 1 resource"
 fi
 
-[ $status -eq 0 ] && echo "ok: REGISTRY 101 ($lines lines, CR LF), string 100, version 1.0.0.5 / 1.0.0.1"
+# --- RCDATA: the phrase table's resource form (1.0.0.1 only) ---
+# Each named RCDATA resource with the language of its one entry.
+rcdata=$(printf '%s\n' "$dump" | awk '
+  /^[0-9a-f]+   Entry: / { in_type = ($0 ~ /Entry: ID: 0x0*a,/); next }
+  in_type && /^[0-9a-f]+     Entry: / { sub(/.*\]: /, ""); sub(/,.*/, ""); name = $0; next }
+  in_type && /^[0-9a-f]+       Entry: ID: / { print name, $4 }' | tr -d ,)
+if [ "$dll_version" = 1.0.0.1 ]; then
+  groups=$(grep -c -v -e '^#' -e '^	' -e '^$' "$table")
+  expected=$( (echo PCOUNT; seq 1 "$groups" | sed 's/^/P/') | sort)
+  [ "$(printf '%s\n' "$rcdata" | awk '{ print $1 }' | sort)" = "$expected" ] ||
+    fail "RCDATA names are not PCOUNT and P1..P$groups: $(printf '%s\n' "$rcdata" | awk '{ print $1 }' | tr '\n' ' ')"
+  printf '%s\n' "$rcdata" | awk '$2 != "0x000409" { bad = 1 } END { exit bad }' || fail "RCDATA not all in language 1033"
+  { extract 10 PCOUNT "$work/pcount" && [ "$(wc -c < "$work/pcount")" -eq 4 ] &&
+    [ "$(od -An -tu4 "$work/pcount" | tr -d ' ')" = "$groups" ]; } || fail "PCOUNT is not the 4-byte count $groups"
+  # Each group (want.<k>): its strings, each with its zero byte; stored with
+  # every byte but the zeros complemented.
+  perl -ne 'BEGIN { $k = 0 } next if /^#/ || /^$/; chomp;
+            if (s/^\t//) { print W "$_\0" } else { open W, ">", "'"$work"'/want." . ++$k or die; print W "$_\0" }' "$table"
+  k=1
+  while [ -f "$work/want.$k" ]; do
+    if extract 10 "P$k" "$work/p"; then
+      perl -0777 -pe '$_ = join "", map { ord ? chr(255 - ord) : "\0" } split //' "$work/p" > "$work/plain"
+      cmp -s "$work/plain" "$work/want.$k" || fail "RCDATA P$k is not group $k of $table scrambled"
+    else
+      fail "no RCDATA P$k"
+    fi
+    k=$((k + 1))
+  done
+  [ $((k - 1)) -eq "$groups" ] || fail "read $((k - 1)) groups of $groups from $table"
+elif [ -n "$rcdata" ]; then
+  fail "version $dll_version carries RCDATA: $rcdata"
+fi
+
+[ $status -eq 0 ] && echo "ok: REGISTRY 101 ($lines lines, CR LF), string 100, version block of $dll_version${rcdata:+, $(printf '%s\n' "$rcdata" | wc -l) RCDATA}"
 exit $status

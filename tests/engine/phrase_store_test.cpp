@@ -198,17 +198,6 @@ TEST(Loading, RefusesAPhraseWhoseFirstByteIsNotAscii)
     EXPECT_THROW(PelrinEngineImpl impl(table.get()), HRESULT);
 }
 
-TEST(WordLookup, MatchesWholeFirstWordsOfLetterOrDigitWordsOnly)
-{
-    const TestPhraseTable table{{"Apple pie"}, {"apple crumble"}, {"1st prize"}, {"_under score"}};
-    const PelrinEngineImpl impl(table.get());
-    ASSERT_NE(FindPhrasesOfFirstWord(impl, "aPpLe"), nullptr);
-    EXPECT_EQ(FindPhrasesOfFirstWord(impl, "aPpLe")->size(), 2u);
-    ASSERT_NE(FindPhrasesOfFirstWord(impl, "1st"), nullptr);
-    for (const char* word : {"appl", "apple pie", "apple ", " apple", "", "pie", "_under", "\xE1pple"})
-        EXPECT_EQ(FindPhrasesOfFirstWord(impl, word), nullptr) << '"' << word << '"';
-}
-
 // The built-in table: the shape the library promises and the loader's rules.
 struct TableShape {
     int groups = 0;

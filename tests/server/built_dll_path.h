@@ -6,14 +6,19 @@
 
 namespace pelrin::test {
 
-// The built PELRIN.DLL as a Windows path (Z:\...).
-inline std::wstring BuiltDllPath()
+// A Unix path of the build machine as a Windows path (Z:\...).
+inline std::wstring WindowsPath(const std::string& unixPath)
 {
-    const std::string unixPath = PELRIN_DLL_PATH;
     std::wstring path = L"Z:";
     for (const char c : unixPath)
         path.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c)));
     return path;
+}
+
+// The built PELRIN.DLL as a Windows path.
+inline std::wstring BuiltDllPath()
+{
+    return WindowsPath(PELRIN_DLL_PATH);
 }
 
 } // namespace pelrin::test

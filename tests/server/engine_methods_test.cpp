@@ -2,6 +2,7 @@
 // their results, the conversion of their string arguments, word matching,
 // alternate lookup, the ignored-phrase list, and running out of memory.
 
+#include "diag/release.h"
 #include "server/pelrin_engine.h"
 #include "tests/server/com_test_objects.h"
 #include "tests/server/engine_test_support.h"
@@ -20,7 +21,9 @@ using test::Alternates;
 using test::Bstr;
 using test::CountedObject;
 using test::Ignored;
+using test::Emptied;
 using test::kNull;
+using test::kRefusedFirstCharacter;
 using test::Match;
 using test::NewEngine;
 using test::ReadStrings;
@@ -154,9 +157,32 @@ TEST_F(EngineMethods, AnOutputThatCannotBeFreedFailsTheCall)
         ASSERT_EQ(SafeArrayLock(locked), S_OK);
         V_VT(&out) = VT_ARRAY | VT_VARIANT;
         V_ARRAY(&out) = locked;
+        SetErrorInfo(0, nullptr);
         EXPECT_EQ(call.answerArray(m_engine.get(), &out), DISP_E_ARRAYISLOCKED) << call.name;
         // The method stops at the failed clearing: no VT_NULL, no new array.
         EXPECT_NE(V_VT(&out), VT_NULL) << call.name;
+        // Only 1.0.0.1's MatchWord tells it with an error object as well.
+        ComPtr<IErrorInfo> error;
+        const bool published = GetErrorInfo(0, error.addressof()) == S_OK;
+        EXPECT_EQ(published, release::kMatchWordErrorObject && call.name == std::string("MatchWord"))
+            << call.name;
+        if (published) {
+            GUID iid{};
+            UniqueBstr source;
+            UniqueBstr description;
+            UniqueBstr helpFile;
+            DWORD helpContext = 1;
+            EXPECT_EQ(error->GetGUID(&iid), S_OK);
+            EXPECT_TRUE(IsEqualGUID(iid, IID_IPelrinEngine));
+            EXPECT_EQ(error->GetSource(source.addressof()), S_OK);
+            EXPECT_STREQ(source.get(), L"Pelrin.PelrinEngine.1");
+            EXPECT_EQ(error->GetDescription(description.addressof()), S_OK);
+            EXPECT_STREQ(description.get(), L"failed to clear VARIANT return result");
+            error->GetHelpFile(helpFile.addressof());
+            EXPECT_EQ(helpFile.get() == nullptr ? 0u : SysStringLen(helpFile.get()), 0u);
+            EXPECT_EQ(error->GetHelpContext(&helpContext), S_OK);
+            EXPECT_EQ(helpContext, 0u);
+        }
         EXPECT_EQ(SafeArrayUnlock(locked), S_OK);
         EXPECT_EQ(SafeArrayDestroy(locked), S_OK);
 
@@ -261,40 +287,50 @@ TEST_F(EngineMethods, APhraseComesBackInTheLetterCaseItWasIgnoredIn)
     EXPECT_EQ(Ignored(m_engine.get()), kNull);
 }
 
-TEST_F(EngineMethods, AWordWhosePhrasesAreAllIgnoredAnswersAnEmptyArray)
+TEST_F(EngineMethods, AWordWhosePhrasesAreAllIgnoredAnswersAnEmptyArrayOrNull)
 {
     EXPECT_EQ(Add(L"Apple pie"), S_OK);
     EXPECT_EQ(Add(L"apple crumble"), S_OK);
-    UniqueVariant result;
-    ASSERT_EQ(m_engine->MatchWord(Bstr(L"apple").get(), result.addressof()), S_OK);
-    ASSERT_EQ(V_VT(&result.get()), VT_ARRAY | VT_VARIANT);
-    LONG upper = 0;
-    EXPECT_EQ(SafeArrayGetUBound(V_ARRAY(&result.get()), 1, &upper), S_OK);
-    EXPECT_EQ(upper, -1);
+    EXPECT_EQ(Match(m_engine.get(), L"apple"), Emptied()); // an empty array: upper bound -1
     EXPECT_EQ(Remove(L"apple pie"), S_OK);
     EXPECT_EQ(Match(m_engine.get(), L"apple"), (Strings{{L"Apple pie"}}));
 
     // An unknown phrase whose bucket holds others leaves its word's empty entry.
     EXPECT_EQ(Add(L"apricot jam"), S_OK);
-    EXPECT_EQ(Match(m_engine.get(), L"APRICOT"), Strings{std::vector<std::wstring>{}});
+    EXPECT_EQ(Match(m_engine.get(), L"APRICOT"), Emptied());
     EXPECT_EQ(Ignored(m_engine.get()), (Strings{{L"apple crumble"}}));
     // One whose bucket is empty leaves nothing.
     EXPECT_EQ(Add(L"zebra crossing"), S_OK);
     EXPECT_EQ(Match(m_engine.get(), L"zebra"), kNull);
 }
 
-TEST_F(EngineMethods, OnlyPhrasesBeginningWithALetterOrDigitCanBeIgnored)
+TEST_F(EngineMethods, WhichFirstCharactersHaveABucketIsTheVersionsRule)
 {
+    // 1.0.0.5 refuses any first character but a letter or digit; in 1.0.0.1
+    // those are phrases like any other (and a byte above 0x7F has nothing).
+    const HRESULT refused = kRefusedFirstCharacter;
     EXPECT_EQ(Add(L""), S_OK);
     EXPECT_EQ(Add(L" Apple pie"), S_OK);
-    EXPECT_EQ(Add(L"_Apple pie"), E_UNEXPECTED);
-    EXPECT_EQ(Add(L"-x"), E_UNEXPECTED);
-    EXPECT_EQ(Add(L"\u00C4pfel"), E_UNEXPECTED);
-    EXPECT_EQ(Add(L"\u4E2D"), E_UNEXPECTED); // arrives as '?'
+    EXPECT_EQ(Add(L"_Apple pie"), refused);
+    EXPECT_EQ(Add(L"-x"), refused);
+    EXPECT_EQ(Add(L"\u00C4pfel"), refused);
+    EXPECT_EQ(Add(L"\u4E2D"), refused); // arrives as '?'
     EXPECT_EQ(Ignored(m_engine.get()), kNull);
     EXPECT_EQ(Match(m_engine.get(), L"apple"), kApples);
     EXPECT_EQ(Remove(L"not listed"), E_UNEXPECTED);
     EXPECT_EQ(Clear(), S_OK);
+
+    // A phrase of the table that begins with punctuation.
+    const test::TestPhraseTable table{{"_under score"}, {"#tag"}};
+    const ComPtr<IPelrinEngine> engine = NewEngine(table.get());
+    const Strings underScore = release::kLetterOrDigitFirstByte ? kNull : Strings{{L"_under score"}};
+    EXPECT_EQ(Match(engine.get(), L"_UNDER"), underScore);
+    LONG ok = 0;
+    EXPECT_EQ(engine->AddIgnoredPhrase(Bstr(L"_under score").get(), &ok), refused);
+    EXPECT_EQ(Ignored(engine.get()), release::kLetterOrDigitFirstByte ? kNull : underScore);
+    EXPECT_EQ(Match(engine.get(), L"_under"), release::kLetterOrDigitFirstByte ? kNull : Emptied());
+    EXPECT_EQ(engine->ClearIgnoredPhrases(&ok), S_OK);
+    EXPECT_EQ(Match(engine.get(), L"_under"), underScore);
 }
 
 TEST_F(EngineMethods, TheListIsReportedInCaseInsensitiveOrderAndClearedWhole)
@@ -303,7 +339,7 @@ TEST_F(EngineMethods, TheListIsReportedInCaseInsensitiveOrderAndClearedWhole)
         EXPECT_EQ(Add(phrase), S_OK) << phrase;
     EXPECT_EQ(Ignored(m_engine.get()),
               (Strings{{L"1st prize", L"apple crumble", L"Pear tart", L"with regard to"}}));
-    EXPECT_EQ(Match(m_engine.get(), L"pear"), Strings{std::vector<std::wstring>{}});
+    EXPECT_EQ(Match(m_engine.get(), L"pear"), Emptied());
     EXPECT_EQ(Clear(), S_OK);
     EXPECT_EQ(Ignored(m_engine.get()), kNull);
     EXPECT_EQ(Match(m_engine.get(), L"pear"), (Strings{{L"Pear tart"}}));
@@ -314,7 +350,7 @@ TEST_F(EngineMethods, BOkKeepsWhateverTheCallerStoredInIt)
 {
     LONG ok = 12345;
     EXPECT_EQ(m_engine->AddIgnoredPhrase(Bstr(L"Pear tart").get(), &ok), S_OK);
-    EXPECT_EQ(m_engine->AddIgnoredPhrase(Bstr(L"_x").get(), &ok), E_UNEXPECTED);
+    EXPECT_EQ(m_engine->AddIgnoredPhrase(Bstr(L"_x").get(), &ok), kRefusedFirstCharacter);
     EXPECT_EQ(m_engine->RemoveIgnoredPhrase(Bstr(L"Pear tart").get(), &ok), S_OK);
     EXPECT_EQ(m_engine->RemoveIgnoredPhrase(Bstr(L"Pear tart").get(), &ok), E_UNEXPECTED);
     EXPECT_EQ(m_engine->ClearIgnoredPhrases(&ok), S_OK);

@@ -102,6 +102,14 @@ TEST(EngineCreation, FailuresLeaveNoObjectAndTheCountsUnchanged)
     EXPECT_EQ(CreatePelrinEngine(nullptr, IID_IPelrinEngine, &out, notAscii.get()), E_UNEXPECTED);
     EXPECT_EQ(out, nullptr);
 
+    if constexpr (release::kTableInResources) {
+        out = kGarbage;
+        TestPhraseTable missingGroup{{"ok"}};
+        missingGroup.SetCount(2);
+        EXPECT_EQ(CreatePelrinEngine(nullptr, IID_IPelrinEngine, &out, missingGroup.get()), E_UNEXPECTED);
+        EXPECT_EQ(out, nullptr);
+    }
+
     // Constructed, but the requested interface is not offered.
     out = kGarbage;
     EXPECT_EQ(CreatePelrinEngine(nullptr, IID_IPersist, &out, StandardTable()), E_NOINTERFACE);

@@ -20,7 +20,7 @@ const ModuleForTests kModule;
 
 } // namespace
 
-const char* const* StandardTable()
+StoredPhraseTable StandardTable()
 {
     static const TestPhraseTable table{
         {"Apple pie", "tart", "cake", "tart"},
@@ -35,7 +35,7 @@ const char* const* StandardTable()
     return table.get();
 }
 
-ComPtr<IPelrinEngine> NewEngine(const char* const* table)
+ComPtr<IPelrinEngine> NewEngine(StoredPhraseTable table)
 {
     ComPtr<IPelrinEngine> engine;
     const HRESULT hr = table != nullptr

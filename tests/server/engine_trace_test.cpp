@@ -1,6 +1,8 @@
 // What the engine object's methods send on the debugger output channel, as a
-// debugger attached to the process records it.
+// debugger attached to the process records it: 1.0.0.5's checkpoints under
+// the trace level, or 1.0.0.1's own lines, sent whatever the level.
 
+#include "diag/release.h"
 #include "server/pelrin_engine.h"
 #include "tests/server/engine_test_support.h"
 #include "tests/support/scenario.h"
@@ -69,7 +71,9 @@ PELRIN_SCENARIO(engine_verbose_and_empty_answers)
     // Nothing moves: no "ignoring" message.
     if (engine->AddIgnoredPhrase(Bstr(L"Plum jam").get(), &ok) != S_OK)
         return 4;
-    if (engine->AddIgnoredPhrase(Bstr(L"_Apple pie").get(), &ok) != E_UNEXPECTED)
+    // Refused by 1.0.0.5's letter-or-digit rule; nothing to move in 1.0.0.1.
+    if (engine->AddIgnoredPhrase(Bstr(L"_Apple pie").get(), &ok) !=
+        (release::kLetterOrDigitFirstByte ? E_UNEXPECTED : S_OK))
         return 5;
     return 0;
 }
@@ -99,11 +103,15 @@ PELRIN_SCENARIO(engine_outputs_that_cannot_be_cleared)
     return 0;
 }
 
+// The lines of the methods: all but those of loading the table.
 std::vector<std::string> EngineLines(const std::vector<std::string>& lines)
 {
     std::vector<std::string> kept;
     for (const auto& line : lines) {
-        if (line.rfind("CPelrinEngine::", 0) == 0)
+        bool loading = false;
+        for (const char* prefix : {"PelrinEngineImpl::", "Phrase: ", "    Alternate: ", "# of phrases: ", "loaded "})
+            loading = loading || line.rfind(prefix, 0) == 0;
+        if (!loading)
             kept.push_back(line);
     }
     return kept;
@@ -113,11 +121,19 @@ TEST(EngineTrace, OneCallOfEachMethodSendsItsCheckpointsInOrder)
 {
     const auto run = RunScenarioCapturingDebugOutput("engine_each_method_once");
     EXPECT_EQ(run.exitCode, 0);
-    ASSERT_EQ(run.debugLines.size(), 11u);
-    EXPECT_EQ(run.debugLines[0], "PelrinEngineImpl::PelrinEngineImpl-1, entering\n");
-    EXPECT_TRUE(std::regex_match(
-        run.debugLines[1],
-        std::regex("PelrinEngineImpl::PelrinEngineImpl-4, loaded 3 phrase\\(s\\) in [0-9]+ millisec\n")));
+    ASSERT_GE(run.debugLines.size(), 2u);
+    if constexpr (release::kTraceLevel) {
+        EXPECT_EQ(run.debugLines[0], "PelrinEngineImpl::PelrinEngineImpl-1, entering\n");
+        EXPECT_TRUE(std::regex_match(
+            run.debugLines[1],
+            std::regex("PelrinEngineImpl::PelrinEngineImpl-4, loaded 3 phrase\\(s\\) in [0-9]+ millisec\n")));
+    } else {
+        EXPECT_EQ(run.debugLines[0], "# of phrases: 3\n");
+        EXPECT_TRUE(std::regex_match(run.debugLines[1], std::regex("loaded 3 phrase\\(s\\) in [0-9]+ millisec\n")));
+        EXPECT_EQ(EngineLines(run.debugLines),
+                  (std::vector<std::string>{"ignoring 'apple PIE'.\n", "1 ignored phrases.\n"}));
+        return;
+    }
     EXPECT_EQ(EngineLines(run.debugLines),
               (std::vector<std::string>{
                   "CPelrinEngine::MatchWord-1, entering\n",
@@ -136,6 +152,12 @@ TEST(EngineTrace, TheLookedUpPhraseIsFramedInTheVerboseTierAndEmptyAnswersAreCou
 {
     const auto run = RunScenarioCapturingDebugOutput("engine_verbose_and_empty_answers");
     EXPECT_EQ(run.exitCode, 0);
+    // 1.0.0.1 has no level: the variable at 2 changes nothing, loading included.
+    if constexpr (!release::kTraceLevel) {
+        EXPECT_EQ(run.debugLines.size(), 3u);
+        EXPECT_EQ(EngineLines(run.debugLines), std::vector<std::string>{"0 ignored phrases.\n"});
+        return;
+    }
     EXPECT_EQ(EngineLines(run.debugLines),
               (std::vector<std::string>{
                   "CPelrinEngine::LookupAlternatePhrases-1, entering\n",
@@ -152,6 +174,13 @@ TEST(EngineTrace, AnOutputThatCannotBeClearedIsReportedByEachMethod)
 {
     const auto run = RunScenarioCapturingDebugOutput("engine_outputs_that_cannot_be_cleared");
     EXPECT_EQ(run.exitCode, 0);
+    // 1.0.0.1's MatchWord publishes an error object instead of a line.
+    if constexpr (!release::kTraceLevel) {
+        EXPECT_EQ(EngineLines(run.debugLines),
+                  (std::vector<std::string>{"failed to clear VARIANT return result\n",
+                                            "failed to clear VARIANT return result\n"}));
+        return;
+    }
     EXPECT_EQ(EngineLines(run.debugLines),
               (std::vector<std::string>{
                   "CPelrinEngine::MatchWord-1, entering\n",

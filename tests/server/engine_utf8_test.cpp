@@ -58,7 +58,7 @@ TEST(Utf8CodePage, ArgumentsWhoseBytesOutnumberTwiceTheirCharactersArriveWhole)
     LONG ok = 0;
     EXPECT_EQ(engine->AddIgnoredPhrase(Bstr(L"X\u4E2D\u6587\u5B57\u5B57 TEXT").get(), &ok), S_OK);
     EXPECT_EQ(Ignored(engine.get()), (Strings{{L"X\u4E2D\u6587\u5B57\u5B57 TEXT"}}));
-    EXPECT_EQ(Match(engine.get(), L"x\u4E2D\u6587\u5B57\u5B57"), Strings{std::vector<std::wstring>{}});
+    EXPECT_EQ(Match(engine.get(), L"x\u4E2D\u6587\u5B57\u5B57"), test::Emptied());
     EXPECT_EQ(engine->RemoveIgnoredPhrase(Bstr(L"x\u4E2D\u6587\u5B57\u5B57 text").get(), &ok), S_OK);
     EXPECT_EQ(Match(engine.get(), L"x\u4E2D\u6587\u5B57\u5B57"),
               (Strings{{L"X\u4E2D\u6587\u5B57\u5B57 TEXT"}}));

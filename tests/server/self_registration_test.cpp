@@ -134,15 +134,15 @@ void RemoveTree(const std::wstring& folder)
     RemoveDirectoryW(Extended(folder).c_str());
 }
 
-// Copies the built DLL to `path`, making its folders; any length.
-bool CopyDllTo(const std::wstring& path)
+// Copies the built DLL (or `source`) to `path`, making its folders; any length.
+bool CopyDllTo(const std::wstring& path, const std::wstring& source = BuiltDllPath())
 {
     for (std::size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
         if (!CreateDirectoryW(Extended(path.substr(0, slash)).c_str(), nullptr) &&
             GetLastError() != ERROR_ALREADY_EXISTS)
             return false;
     }
-    return CopyFileW(BuiltDllPath().c_str(), Extended(path).c_str(), FALSE) != FALSE;
+    return CopyFileW(source.c_str(), Extended(path).c_str(), FALSE) != FALSE;
 }
 
 // The bytes of a resource of a module file.
@@ -217,8 +217,11 @@ DWORD Regsvr32(const std::wstring& options, const std::wstring& dll)
 
 class SelfRegistrationTest : public testing::Test {
 protected:
+    // COM for the registrar component that version 1.0.0.1 registers
+    // through when DllRegisterServer is called here, as regsvr32 has it.
     void SetUp() override
     {
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
         RemoveTree(ScratchFolder());
         ASSERT_EQ(Regsvr32(L"/u /s", BuiltDllPath()), 0u);
         // The type library's registration outlives unregistering: remove it
@@ -230,6 +233,7 @@ protected:
 
     void TearDown() override
     {
+        CoUninitialize();
         EXPECT_EQ(Regsvr32(L"/s", BuiltDllPath()), 0u);
         RemoveTree(ScratchFolder());
     }
@@ -251,7 +255,7 @@ protected:
     // CLSIDFromProgID does not follow.)
     static void ExpectCreatableByProgId(const std::wstring& module)
     {
-        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
         CLSID clsid{};
         ASSERT_EQ(CLSIDFromProgID(L"Pelrin.PelrinEngine.1", &clsid), S_OK);
         EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_PelrinEngine));
@@ -398,6 +402,41 @@ TEST_F(SelfRegistrationTest, UnregisteringFromAPathRegistrationRefusesStillRemov
         EXPECT_EQ(Regsvr32(L"/u /s", copy), 0u);
         EXPECT_EQ(ClassEntries(), Lines{});
     }
+}
+
+// Version 1.0.0.1 registers through the system's registrar, 1.0.0.5 with its
+// own interpreter: from one path, both leave the same registry behind. Each
+// build compares its DLL with the other version's (when that is built).
+TEST_F(SelfRegistrationTest, BothVersionsLeaveTheSameRegistry)
+{
+    const std::wstring other = test::WindowsPath(PELRIN_OTHER_VERSION_DLL_PATH);
+    if (GetFileAttributesW(other.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "the other version's DLL is not built: " << PELRIN_OTHER_VERSION_DLL_PATH;
+    const std::wstring copy = ScratchFolder() + L"\\Pelrin's both versions\\PELRIN.DLL";
+    Lines classEntries;
+    Lines registered[2];
+    Lines unregistered[2];
+    const std::wstring sources[2] = {other, BuiltDllPath()};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(CopyDllTo(copy, sources[i]));
+        ASSERT_EQ(Regsvr32(L"/s", copy), 0u) << i;
+        registered[i] = ClassEntries();
+        if (i == 0)
+            classEntries = registered[i];
+        for (const char* subkey : {kTypeLibKey, kInterfaceKey}) {
+            UniqueHkey key;
+            if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey, 0, KEY_READ, key.addressof()) == ERROR_SUCCESS)
+                DumpKey(key.get(), std::string("HKCR\\") + subkey, true, registered[i]);
+        }
+        ASSERT_EQ(Regsvr32(L"/u /s", copy), 0u) << i;
+        unregistered[i] = ClassEntries();
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, kTypeLibKey);
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, kInterfaceKey);
+    }
+    EXPECT_EQ(classEntries, ExpectedClassEntries(copy));
+    EXPECT_EQ(registered[1], registered[0]);
+    EXPECT_EQ(unregistered[1], unregistered[0]);
+    EXPECT_EQ(unregistered[0], Lines{});
 }
 
 TEST_F(SelfRegistrationTest, PathOutsideTheAnsiCodePageIsRefusedBeforeAnythingIsWritten)

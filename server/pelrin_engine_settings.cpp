@@ -1,0 +1,30 @@
+// The two settings-file methods of the engine object, in the versions that
+// have the settings file (see PELRIN_SETTINGS_FILE).
+
+#include "ignored/settings_file.h"
+#include "server/method_barrier.h"
+#include "server/pelrin_engine.h"
+
+namespace pelrin {
+
+// A Win32 error of the profile functions comes back as a positive value,
+// as stored clients expect; only folder failures are negative.
+HRESULT CPelrinEngine::SaveIgnoredPhrases()
+{
+    return Guarded(nullptr, [&]() -> HRESULT {
+        if (!m_pImpl)
+            return E_UNEXPECTED;
+        return pelrin::SaveIgnoredPhrases(*m_pImpl);
+    });
+}
+
+HRESULT CPelrinEngine::LoadIgnoredPhrases()
+{
+    return Guarded(nullptr, [&]() -> HRESULT {
+        if (!m_pImpl)
+            return E_UNEXPECTED;
+        return pelrin::LoadIgnoredPhrases(*m_pImpl);
+    });
+}
+
+} // namespace pelrin
