@@ -103,6 +103,14 @@ MemoryRegistry::Handle* MemoryRegistry::Find(RegistryKey key)
     return found == m_handles.end() ? nullptr : &found->second;
 }
 
+std::int32_t MemoryRegistry::FindLive(RegistryKey key, Handle*& handle)
+{
+    handle = Find(key);
+    if (handle == nullptr)
+        return kErrorInvalidHandle;
+    return handle->node->deleted ? kErrorKeyDeleted : 0;
+}
+
 std::int32_t MemoryRegistry::Fault(Operation operation, const Node& node, const char* child) const
 {
     if (!m_faultHook)
@@ -125,11 +133,9 @@ std::int32_t MemoryRegistry::OpenKey(RegistryKey parent, const char* name, KeyAc
                                      RegistryKey& opened)
 {
     opened = RegistryKey::None;
-    Handle* const handle = Find(parent);
-    if (handle == nullptr)
-        return kErrorInvalidHandle;
-    if (handle->node->deleted)
-        return kErrorKeyDeleted;
+    Handle* handle = nullptr;
+    if (const std::int32_t status = FindLive(parent, handle))
+        return status;
     std::shared_ptr<Node> target = handle->node;
     if (name != nullptr && *name != '\0') {
         const auto found = handle->node->subkeys.find(name);
@@ -148,12 +154,10 @@ std::int32_t MemoryRegistry::OpenKey(RegistryKey parent, const char* name, KeyAc
 std::int32_t MemoryRegistry::CreateKey(RegistryKey parent, const char* name, RegistryKey& opened)
 {
     opened = RegistryKey::None;
-    Handle* const handle = Find(parent);
-    if (handle == nullptr)
-        return kErrorInvalidHandle;
+    Handle* handle = nullptr;
+    if (const std::int32_t status = FindLive(parent, handle))
+        return status;
     Node& node = *handle->node;
-    if (node.deleted)
-        return kErrorKeyDeleted;
     if (const std::int32_t fault = Fault(Operation::Create, node, name))
         return fault;
     if (name == nullptr || *name == '\0') {
@@ -198,11 +202,9 @@ std::int32_t MemoryRegistry::CloseKey(RegistryKey key)
 std::int32_t MemoryRegistry::SetValue(RegistryKey key, const char* name, ValueType type,
                                       std::span<const std::uint8_t> data)
 {
-    Handle* const handle = Find(key);
-    if (handle == nullptr)
-        return kErrorInvalidHandle;
-    if (handle->node->deleted)
-        return kErrorKeyDeleted;
+    Handle* handle = nullptr;
+    if (const std::int32_t status = FindLive(key, handle))
+        return status;
     if (handle->access != KeyAccess::All)
         return kErrorAccessDenied;
     if (const std::int32_t fault = Fault(Operation::SetValue, *handle->node))
@@ -214,11 +216,9 @@ std::int32_t MemoryRegistry::SetValue(RegistryKey key, const char* name, ValueTy
 
 std::int32_t MemoryRegistry::DeleteValue(RegistryKey key, const char* name)
 {
-    Handle* const handle = Find(key);
-    if (handle == nullptr)
-        return kErrorInvalidHandle;
-    if (handle->node->deleted)
-        return kErrorKeyDeleted;
+    Handle* handle = nullptr;
+    if (const std::int32_t status = FindLive(key, handle))
+        return status;
     if (handle->access != KeyAccess::All)
         return kErrorAccessDenied;
     const auto found = handle->node->values.find(name == nullptr ? "" : name);
@@ -232,12 +232,10 @@ std::int32_t MemoryRegistry::DeleteValue(RegistryKey key, const char* name)
 
 std::int32_t MemoryRegistry::DeleteKey(RegistryKey parent, const char* name)
 {
-    Handle* const handle = Find(parent);
-    if (handle == nullptr)
-        return kErrorInvalidHandle;
+    Handle* handle = nullptr;
+    if (const std::int32_t status = FindLive(parent, handle))
+        return status;
     Node& node = *handle->node;
-    if (node.deleted)
-        return kErrorKeyDeleted;
     // An empty name deletes the key the handle refers to, as the real one does.
     Node* target = &node;
     if (name != nullptr && *name != '\0') {
@@ -260,11 +258,9 @@ std::int32_t MemoryRegistry::DeleteKey(RegistryKey parent, const char* name)
 
 std::int32_t MemoryRegistry::QueryCounts(RegistryKey key, KeyCounts& counts)
 {
-    Handle* const handle = Find(key);
-    if (handle == nullptr)
-        return kErrorInvalidHandle;
-    if (handle->node->deleted)
-        return kErrorKeyDeleted;
+    Handle* handle = nullptr;
+    if (const std::int32_t status = FindLive(key, handle))
+        return status;
     if (const std::int32_t fault = Fault(Operation::QueryCounts, *handle->node))
         return fault;
     counts.subkeys = static_cast<std::uint32_t>(handle->node->subkeys.size());
@@ -274,11 +270,9 @@ std::int32_t MemoryRegistry::QueryCounts(RegistryKey key, KeyCounts& counts)
 
 std::int32_t MemoryRegistry::QueryDefaultValueSize(RegistryKey key, std::uint32_t& size)
 {
-    Handle* const handle = Find(key);
-    if (handle == nullptr)
-        return kErrorInvalidHandle;
-    if (handle->node->deleted)
-        return kErrorKeyDeleted;
+    Handle* handle = nullptr;
+    if (const std::int32_t status = FindLive(key, handle))
+        return status;
     const auto found = handle->node->values.find("");
     if (found == handle->node->values.end())
         return kErrorFileNotFound;
@@ -288,11 +282,9 @@ std::int32_t MemoryRegistry::QueryDefaultValueSize(RegistryKey key, std::uint32_
 
 std::int32_t MemoryRegistry::EnumSubkey(RegistryKey key, std::uint32_t index, std::span<char> name)
 {
-    Handle* const handle = Find(key);
-    if (handle == nullptr)
-        return kErrorInvalidHandle;
-    if (handle->node->deleted)
-        return kErrorKeyDeleted;
+    Handle* handle = nullptr;
+    if (const std::int32_t status = FindLive(key, handle))
+        return status;
     if (index >= handle->node->subkeys.size())
         return kErrorNoMoreItems;
     const std::string& subkey = std::next(handle->node->subkeys.begin(), static_cast<std::ptrdiff_t>(index))->second->name;

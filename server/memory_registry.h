@@ -105,6 +105,8 @@ private:
     };
 
     Handle* Find(RegistryKey key);
+    // The handle of a key that still exists, else kErrorInvalidHandle or kErrorKeyDeleted.
+    std::int32_t FindLive(RegistryKey key, Handle*& handle);
     Node* FindPath(std::string_view path) const;
     Node& MakePath(std::string_view path);
     std::int32_t Fault(Operation operation, const Node& node, const char* child = nullptr) const;
