@@ -5,10 +5,12 @@
 #
 # 32-bit Wine runs here only under qemu-i386 user-mode emulation (started
 # through binfmt_misc, see scripts/setup.sh). The emulator needs one mend,
-# preloaded into every Wine process through $LIB, which the loader expands to
-# its own library folder: the i386 library fills in the trap number of fault
-# signals, its x86_64 twin is empty. 64-bit prefixes get it too, for the
-# 32-bit programs they start from syswow64.
+# preloaded into every Wine process by name from a library path ending in $LIB,
+# which the loader expands to its own library folder: the i386 library fills
+# in the trap number of fault signals, its x86_64 twin is empty. 64-bit
+# prefixes get it too, for the 32-bit programs they start from syswow64.
+# LD_PRELOAD splits at spaces, LD_LIBRARY_PATH only at colons: hence the
+# name alone in the one and the build tree's path in the other.
 set(PELRIN_WINE_ROOT "${CMAKE_BINARY_DIR}/wine")
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(PELRIN_WINE_LOADER /usr/lib/wine/wine64)
@@ -33,8 +35,15 @@ foreach(compiler_and_lib "gcc;x86_64-linux-gnu" "i686-linux-gnu-gcc;i386-linux-g
     VERBATIM)
   list(APPEND preload_files "${file}")
 endforeach()
-add_custom_target(pelrin_emulator_preload ALL DEPENDS ${preload_files})
-set(PELRIN_WINE_PRELOAD "${preload_dir}/$LIB/${preload_name}")
+# The demo builds it on its own; the tests need it built with them.
+if(PELRIN_BUILD_TESTS)
+  set(preload_all ALL)
+else()
+  set(preload_all)
+endif()
+add_custom_target(pelrin_emulator_preload ${preload_all} DEPENDS ${preload_files})
+set(PELRIN_WINE_PRELOAD "${preload_name}")
+set(PELRIN_WINE_PRELOAD_PATH "${preload_dir}/$LIB")
 
 configure_file("${PROJECT_SOURCE_DIR}/tests/support/wine-run.sh.in"
                "${CMAKE_BINARY_DIR}/wine-run" @ONLY

@@ -14,8 +14,10 @@ if [ "${1:-}" = "--1.0.0.1" ]; then
   suffix=-1001
   shift
 fi
-scripts/setup.sh
-scripts/build.sh "win64$suffix" "win32$suffix"
+scripts/setup.sh demo
+# The DLLs and the emulator's mend the runner preloads; no test programs.
+scripts/build.sh -DPELRIN_BUILD_TESTS=OFF --target pelrin_dll --target pelrin_emulator_preload \
+  "win64$suffix" "win32$suffix"
 echo "PELRIN.DLL: build/win64$suffix/server/PELRIN.DLL (x64), build/win32$suffix/server/PELRIN.DLL (x86)"
 for tree in "win64$suffix" "win32$suffix"; do
   wine_run="$PWD/build/$tree/wine-run"

@@ -5,7 +5,7 @@
 # summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh test
 # The x64 trees package the i686 trees' DLLs: those are built first.
 presets=(host host-asan win32 win64 win32-1001 win64-1001)
 scripts/build.sh "${presets[@]}"
