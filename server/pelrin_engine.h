@@ -50,6 +50,13 @@ public:
 #if PELRIN_SETTINGS_FILE
     HRESULT STDMETHODCALLTYPE SaveIgnoredPhrases() override;
     HRESULT STDMETHODCALLTYPE LoadIgnoredPhrases() override;
+#else
+    // Without it, a client built for the later version still calls these two
+    // slots under the same IID. They refuse and change nothing, where the
+    // call would otherwise land on ConstructImpl or ReleaseImpl (which, on
+    // i686, take `this` in a register, not on the stack as COM passes it).
+    virtual HRESULT STDMETHODCALLTYPE SaveIgnoredPhrases() noexcept { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE LoadIgnoredPhrases() noexcept { return E_NOTIMPL; }
 #endif
 
     // Construction and release of the PelrinEngineImpl; never called by clients.

@@ -1,11 +1,13 @@
 // The engine object as a COM object: creation and its failures, interface
-// identity and refusals, reference counting, aggregation, and what each live
-// object counts in the module.
+// identity and refusals, reference counting, aggregation, what each live
+// object counts in the module, and what a client of the later version
+// reaches when it meets this version's object.
 
 #include "server/pelrin_engine.h"
 #include "tests/server/com_test_objects.h"
 #include "tests/server/engine_test_support.h"
 #include "tests/support/allocation_failure.h"
+#include "tests/support/scenario.h"
 #include "tests/support/test_phrase_table.h"
 
 #include <ocidl.h>
@@ -13,14 +15,23 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <vector>
+
 namespace pelrin {
 namespace {
 
 using test::Bstr;
+using test::Ignored;
 using test::LockCount;
 using test::Match;
 using test::NewEngine;
 using test::OuterObject;
+using test::RunScenarioCapturingDebugOutput;
 using test::StandardTable;
 using test::SweepAllocationFailures;
 using test::Strings;
@@ -54,6 +65,61 @@ TEST(EngineQueryInterface, OneIdentityForItsThreeInterfacesAndNoOther)
     }
     EXPECT_EQ(engine->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
 }
+
+#if !PELRIN_SETTINGS_FILE
+// The table of functions as a client built for the later version calls it
+// under the same IID: after the thirteen slots this version has (IUnknown,
+// IDispatch, six methods) come the two settings-file methods.
+struct LaterClientTable {
+    void* earlierSlots[13];
+    HRESULT(STDMETHODCALLTYPE* SaveIgnoredPhrases)(IPelrinEngine* self);
+    HRESULT(STDMETHODCALLTYPE* LoadIgnoredPhrases)(IPelrinEngine* self);
+};
+
+constexpr char kSettingsCallsBegin[] = "-- settings calls\n";
+constexpr char kSettingsCallsEnd[] = "-- settings calls done\n";
+
+// A client built for the later version calls its settings-file methods on
+// this version's object. Exit codes tell which check failed; a crash on the
+// calls shows as an exception code.
+PELRIN_SCENARIO(engine_later_client_calls_settings_methods)
+{
+    ComPtr<IPelrinEngine> engine;
+    if (CreatePelrinEngine(nullptr, IID_IPelrinEngine, engine.addressofVoid(), StandardTable()) != S_OK)
+        return 1;
+    LONG ok = 0;
+    if (engine->AddIgnoredPhrase(Bstr(L"Apple pie").get(), &ok) != S_OK)
+        return 2;
+    const LaterClientTable* table = nullptr;
+    std::memcpy(&table, engine.get(), sizeof table);
+    OutputDebugStringA(kSettingsCallsBegin);
+    const HRESULT saved = table->SaveIgnoredPhrases(engine.get());
+    const HRESULT loaded = table->LoadIgnoredPhrases(engine.get());
+    OutputDebugStringA(kSettingsCallsEnd);
+    std::printf("SaveIgnoredPhrases hr=0x%08lX, LoadIgnoredPhrases hr=0x%08lX\n",
+                static_cast<unsigned long>(saved), static_cast<unsigned long>(loaded));
+    std::fflush(stdout);
+    if (saved != E_NOTIMPL || loaded != E_NOTIMPL)
+        return 3;
+    if (Ignored(engine.get()) != Strings{{L"Apple pie"}})
+        return 4;
+    if (Match(engine.get(), L"apple") != Strings{{L"apple crumble"}})
+        return 5;
+    return 0;
+}
+
+TEST(EngineVersions, ALaterClientsSettingsCallsAnswerENotImplAndChangeNothing)
+{
+    const auto run = RunScenarioCapturingDebugOutput("engine_later_client_calls_settings_methods");
+    EXPECT_EQ(run.exitCode, 0);
+    // The two calls send nothing.
+    const auto& lines = run.debugLines;
+    const auto begin = std::find(lines.begin(), lines.end(), kSettingsCallsBegin);
+    const auto after = begin + std::min<std::ptrdiff_t>(2, lines.end() - begin);
+    EXPECT_EQ(std::vector<std::string>(begin, after),
+              (std::vector<std::string>{kSettingsCallsBegin, kSettingsCallsEnd}));
+}
+#endif
 
 TEST(EngineReferenceCount, AddRefAndReleaseAnswerTheNewCount)
 {
