@@ -33,13 +33,15 @@ table "$msi86" Component | grep -q '^Engine64' && fail "x86 package holds the x6
 has "$msi86" LaunchCondition "^NOT VersionNT64$tab" "x86 package installs on 64-bit Windows"
 
 # Each DLL's component registers the class and the type library for that file.
-for pair in "$msi64 Engine64 PelrinDll64 win64" "$msi64 Engine32 PelrinDll32 win32" "$msi86 Engine32 PelrinDll32 win32"; do
-  set -- $pair
+registers() { # <msi> <component> <file> <syskind>
   rows=$(table "$1" Registry | grep "$tab$2\$")
   printf '%s\n' "$rows" | grep -q "^[^$tab]*$tab-1${tab}Software\\\\Classes\\\\CLSID\\\\{EDBA7DCF-775A-11D3-B1D4-00104BC9635C}\\\\InprocServer32$tab$tab\[#$3\]$tab" ||
     fail "$(basename "$1") $2: InprocServer32 is not [#$3]"
   printf '%s\n' "$rows" | grep -q "\\\\1.0\\\\409\\\\$4$tab$tab\[#$3\]$tab" || fail "$(basename "$1") $2: no $4 type library"
-done
+}
+registers "$msi64" Engine64 PelrinDll64 win64
+registers "$msi64" Engine32 PelrinDll32 win32
+registers "$msi86" Engine32 PelrinDll32 win32
 
 # Manifests: identities from widl's GUID definitions.
 guid() { # <name in pelrin_i.c>
@@ -49,15 +51,16 @@ guid() { # <name in pelrin_i.c>
   }' | tr 'a-f ' 'A-F0'
 }
 clsid=$(guid CLSID_PelrinEngine) libid=$(guid LIBID_PELRINLib) iid=$(guid IID_IPelrinEngine)
-for pair in "$manifest64 amd64" "$manifest86 x86"; do
-  set -- $pair
+describes() { # <manifest> <processor architecture>
   grep -q "<assemblyIdentity type=\"win32\" name=\"Pelrin.Engine\" version=\"$version\" processorArchitecture=\"$2\"/>" "$1" ||
     fail "$1: identity is not Pelrin.Engine $version $2"
   grep -q "<comClass clsid=\"$clsid\" progid=\"Pelrin.PelrinEngine.1\" threadingModel=\"Apartment\" tlbid=\"$libid\"" "$1" ||
     fail "$1: class is not $clsid of $libid"
   grep -q "<typelib tlbid=\"$libid\" version=\"1.0\"" "$1" || fail "$1: no type library $libid"
   grep -q "<comInterfaceExternalProxyStub name=\"IPelrinEngine\" iid=\"$iid\"" "$1" || fail "$1: no interface $iid"
-done
+}
+describes "$manifest64" amd64
+describes "$manifest86" x86
 grep -q "<assemblyIdentity type=\"win32\" name=\"Pelrin.Engine\" version=\"$version\" processorArchitecture=\"\*\"/>" "$app" ||
   fail "$app does not depend on Pelrin.Engine $version"
 exit $status
