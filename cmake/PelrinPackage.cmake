@@ -1,8 +1,8 @@
 # The release package, made from the x64 build tree: both DLLs (the x86 one
-# from the win32 build tree next to it), their type libraries, the header and
-# GUIDs generated from the IDL, the examples, README and licence; and in a
-# folder of their own the two DLLs of version 1.0.0.1, for its clients, from
-# the win64-1001 and win32-1001 build trees.
+# from the win32 build tree next to it), their type libraries, this version's
+# IDL with the header and GUIDs generated from it, the examples, the users'
+# README and the licence; and in a folder of their own the two DLLs of version
+# 1.0.0.1, for its clients, from the win64-1001 and win32-1001 build trees.
 set(PELRIN_WIN64_1001_BUILD_DIR "${PROJECT_SOURCE_DIR}/build/win64-1001" CACHE PATH
     "Build tree of the x86_64 DLL of version 1.0.0.1 that the package takes")
 set(PELRIN_WIN32_1001_BUILD_DIR "${PROJECT_SOURCE_DIR}/build/win32-1001" CACHE PATH
@@ -22,11 +22,12 @@ foreach(bitness x64 x86)
   install(FILES "${tree}/server/PELRIN.DLL" "${tree}/server/generated/server/pelrin.tlb"
           DESTINATION 1.0.0.1/${bitness})
 endforeach()
-install(FILES "${generated}/pelrin.h" "${generated}/pelrin_i.c" "${PROJECT_SOURCE_DIR}/server/pelrin.idl"
+install(FILES "${generated}/pelrin.h" "${generated}/pelrin_i.c" "${generated}/pelrin.idl"
         DESTINATION include)
-install(FILES examples/match_word.vbs examples/match_word.js examples/match_word.cpp
+install(FILES examples/match_word.vbs examples/match_word.js examples/match_word.cpp examples/which_engine.vbs
         DESTINATION examples)
-install(FILES README.md LICENSE.txt DESTINATION .)
+install(FILES deploy/user_readme.md DESTINATION . RENAME README.md)
+install(FILES LICENSE.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Pelrin)

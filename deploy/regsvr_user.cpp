@@ -4,13 +4,8 @@
 // HKEY_CLASSES_ROOT of this process is redirected to
 // HKEY_CURRENT_USER\Software\Classes; the redirection is undone afterwards.
 // Unregistering also removes the type library's per-user registration, which
-// DllUnregisterServer leaves in place.
-//
-//   regsvr_user [/u] [/s] path\to\PELRIN.DLL
-//
-// Use the tool of the DLL's bitness (x64\ or x86\). Exit codes as regsvr32's:
-// 0 done, 1 bad arguments, 3 DLL not loaded, 4 entry point missing, 5 the
-// entry point failed.
+// DllUnregisterServer leaves in place. The usage text (kUsage) lists the
+// switches and exit codes.
 
 #include "diag/win_owners.h"
 
@@ -27,6 +22,19 @@ using pelrin::UniqueHkey;
 using pelrin::UniqueHmodule;
 
 enum ExitCode { kDone = 0, kBadArguments = 1, kNotLoaded = 3, kNoEntryPoint = 4, kEntryPointFailed = 5 };
+
+// The exit codes are regsvr32's.
+constexpr const wchar_t* kUsage =
+    L"usage: regsvr_user [/u] [/s] path\\to\\SERVER.DLL\n"
+    L"Registers an in-process COM server for the current user only (under\n"
+    L"HKEY_CURRENT_USER\\Software\\Classes), without administrator rights.\n"
+    L"Use the regsvr_user of the DLL's bitness.\n"
+    L"  /u  unregister: the DLL's DllUnregisterServer, then its type library's\n"
+    L"      registration for the user\n"
+    L"  /s  silent: no message (a usage error still prints this text)\n"
+    L"  /?  this text\n"
+    L"Exit codes: 0 done, 1 usage error, 3 the DLL cannot be loaded, 4 the DLL\n"
+    L"has no such entry point, 5 registration or unregistration failed.\n";
 
 bool g_silent = false;
 
@@ -122,24 +130,38 @@ int Run(const std::wstring& dll, bool unregister)
     return kDone;
 }
 
+// A switch's name without its leading '/' or '-'; null for a path.
+const wchar_t* SwitchName(const wchar_t* arg)
+{
+    return arg[0] == L'/' || arg[0] == L'-' ? arg + 1 : nullptr;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
     bool unregister = false;
+    bool usageError = false;
     int paths = 0;
     std::wstring dll;
     for (int i = 1; i < argc; ++i) {
-        const wchar_t* arg = argv[i];
-        if ((arg[0] == L'/' || arg[0] == L'-') && (arg[1] == L'u' || arg[1] == L'U') && arg[2] == 0)
+        const wchar_t* name = SwitchName(argv[i]);
+        if (name == nullptr) {
+            if (++paths == 1)
+                dll = argv[i];
+        } else if (_wcsicmp(name, L"u") == 0) {
             unregister = true;
-        else if ((arg[0] == L'/' || arg[0] == L'-') && (arg[1] == L's' || arg[1] == L'S') && arg[2] == 0)
+        } else if (_wcsicmp(name, L"s") == 0) {
             g_silent = true;
-        else if (++paths == 1)
-            dll = arg;
+        } else if (std::wcscmp(name, L"?") == 0 || _wcsicmp(name, L"h") == 0 || _wcsicmp(name, L"-help") == 0) {
+            std::fputws(kUsage, stdout);
+            return kDone;
+        } else {
+            usageError = true; // not a path: regsvr32's /i or /n, say, are not supported
+        }
     }
-    if (paths != 1) {
-        std::fwprintf(stderr, L"usage: regsvr_user [/u] [/s] path\\to\\SERVER.DLL\n");
+    if (usageError || paths != 1) {
+        std::fputws(kUsage, stderr);
         return kBadArguments;
     }
     // A full path, as regsvr32 writes one: InprocServer32 takes the path the

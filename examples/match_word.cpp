@@ -2,10 +2,23 @@
 // through the engine's early-bound interface.
 //   match_word.exe [word]
 //
-// Build with the header and GUID definitions generated from pelrin.idl
-// (pelrin.h, pelrin_i.c, shipped in the package's include folder) and link
-// ole32, oleaut32 and uuid. The DLL of this program's bitness must be
-// registered (regsvr32 PELRIN.DLL).
+// Build it in this folder against ..\include, which holds the header and the
+// GUID definitions generated from pelrin.idl. With mingw-w64, one line
+// (i686-w64-mingw32-g++ makes the 32-bit program; in an MSYS2 shell the
+// compiler is plain g++):
+//   x86_64-w64-mingw32-g++ -O2 -municode -static -I../include -o match_word.exe match_word.cpp ../include/pelrin_i.c -lole32 -loleaut32 -luuid
+// -municode because the program starts at wmain, not main; -static puts the
+// compiler's runtime into the program, which otherwise needs its DLLs
+// (libstdc++-6.dll, libgcc_s_seh-1.dll or libgcc_s_dw2-1.dll, with some
+// compilers libwinpthread-1.dll) beside it.
+// With MSVC, in a developer command prompt of the program's bitness (/MT
+// links the C runtime in):
+//   cl /nologo /EHsc /MT /I..\include match_word.cpp ..\include\pelrin_i.c ole32.lib oleaut32.lib uuid.lib
+//
+// To run it, register the PELRIN.DLL of the program's bitness (regsvr32), or
+// go registration-free: put PELRIN.DLL and Pelrin.Engine.manifest of that
+// bitness (from ..\x64 or ..\x86) beside match_word.exe, with
+// match_word.exe.manifest from this folder.
 
 #include <windows.h>
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the DLLs and the release package build/package/Pelrin-<version>.zip:
 # x86 and x64 DLLs with their type libraries, side-by-side manifests and
-# per-user registration tools, the generated header, the examples, README and
+# per-user registration tools, this version's IDL with the header generated
+# from it, the examples, the users' README (deploy/user_readme.md) and the
 # licence, and the x86 and x64 DLLs of version 1.0.0.1 in a folder of their
 # own; beside it the two installer packages (Pelrin-<version>-x64.msi,
 # -x86.msi) and the two manifests (x64/ and x86/Pelrin.Engine.manifest).
