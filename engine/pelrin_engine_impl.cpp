@@ -23,7 +23,8 @@ std::array<FirstWordMap, sizeof...(Index)> MakeBuckets(std::pmr::memory_resource
 PelrinEngineImpl::PelrinEngineImpl(EmptyStore)
     : m_buckets(MakeBuckets(&m_pool, std::make_index_sequence<kBucketCount>())),
       m_alternates(&m_pool),
-      m_ignoredPhrases(&m_pool)
+      m_ignoredPhrases(&m_pool),
+      m_movedPhrases(&m_pool)
 {
     // Before the first message, so that it already obeys the variable.
     if constexpr (release::kTraceLevel)

@@ -45,6 +45,10 @@ public:
     std::array<FirstWordMap, kBucketCount> m_buckets;
     AlternateMap m_alternates;
     PhraseSet m_ignoredPhrases;
+    // The phrases that ignoring took out of their sets, in the table's
+    // spelling, whatever spelling the list keeps; a listed phrase missing here
+    // was only loaded from the settings file and never left its set.
+    PhraseSet m_movedPhrases;
     std::string m_appFolder;
     std::string m_appIniFile;
 

@@ -24,20 +24,16 @@ FirstWordMap* BucketOfWord(PelrinEngineImpl& impl, std::string_view word) noexce
 // simply nothing to move.
 constexpr HRESULT kNoBucket = release::kLetterOrDigitFirstByte ? kE_UNEXPECTED : kS_OK;
 
-enum class PutBack { Done, NoBucket, BucketEmpty };
-
-// Inserts a listed phrase into the PhraseSet of its first word, creating the
-// entry when needed; a set that already holds it in any case is unchanged.
-PutBack PutBackIntoStore(PelrinEngineImpl& impl, const std::string& listed)
+// Moves a phrase that IgnorePhrase took out of its first word's set back
+// into it, as the table spells it. The node itself moves, so nothing is
+// copied; only the key of a first word too long to be kept inside a string
+// needs memory, and running out of it moves nothing.
+void PutBack(PelrinEngineImpl& impl, PhraseSet::const_iterator moved)
 {
-    const std::string_view word = FirstWord(listed);
-    FirstWordMap* bucket = BucketOfWord(impl, word);
-    if (bucket == nullptr)
-        return PutBack::NoBucket;
-    if (bucket->empty())
-        return PutBack::BucketEmpty;
-    (*bucket)[std::string(word)].insert(listed);
-    return PutBack::Done;
+    const std::string_view word = FirstWord(*moved);
+    // Ignoring found the phrase in this bucket and left the word's entry there.
+    PhraseSet& phrases = (*BucketOfWord(impl, word))[std::string(word)];
+    phrases.insert(impl.m_movedPhrases.extract(moved));
 }
 
 } // namespace
@@ -58,9 +54,10 @@ HRESULT IgnorePhrase(PelrinEngineImpl& impl, const std::string& phrase)
     const auto found = phrases.find(phrase);
     if (found == phrases.end())
         return kS_OK;
-    // Insert first: if that runs out of memory nothing has moved yet.
+    // List first: if that runs out of memory nothing has moved yet. The move
+    // itself takes the node out of the set and needs none.
     impl.m_ignoredPhrases.insert(phrase);
-    phrases.erase(found);
+    impl.m_movedPhrases.insert(phrases.extract(found));
     TRACE_BASIC("CPelrinEngine::AddIgnoredPhrase-3, ignoring '%s'.", phrase.c_str());
     DEBUG_MESSAGE("ignoring '%s'.\n", phrase.c_str());
     return kS_OK;
@@ -71,30 +68,21 @@ HRESULT RestoreIgnoredPhrase(PelrinEngineImpl& impl, const std::string& phrase)
     const auto listed = impl.m_ignoredPhrases.find(phrase);
     if (listed == impl.m_ignoredPhrases.end())
         return kE_UNEXPECTED;
-    switch (PutBackIntoStore(impl, *listed)) {
-    case PutBack::NoBucket:
-        return kNoBucket;
-    case PutBack::BucketEmpty:
-        return kS_OK;
-    case PutBack::Done:
-        break;
-    }
+    // A phrase that was only loaded is still in its set, or was never in the
+    // table: it just leaves the list.
+    const auto moved = impl.m_movedPhrases.find(*listed);
+    if (moved != impl.m_movedPhrases.end())
+        PutBack(impl, moved);
     impl.m_ignoredPhrases.erase(listed);
     return kS_OK;
 }
 
 HRESULT RestoreAllIgnoredPhrases(PelrinEngineImpl& impl)
 {
-    for (const std::string& listed : impl.m_ignoredPhrases) {
-        switch (PutBackIntoStore(impl, listed)) {
-        case PutBack::NoBucket:
-            return kNoBucket;
-        case PutBack::BucketEmpty:
-            return kS_OK;
-        case PutBack::Done:
-            break;
-        }
-    }
+    // Running out of memory part way leaves the phrases put back so far
+    // listed like loaded ones, and the list whole.
+    while (!impl.m_movedPhrases.empty())
+        PutBack(impl, impl.m_movedPhrases.begin());
     impl.m_ignoredPhrases.clear();
     return kS_OK;
 }

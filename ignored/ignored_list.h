@@ -1,7 +1,9 @@
 #pragma once
 // The ignored-phrase list: ignoring a phrase moves it out of its first word's
-// PhraseSet into PelrinEngineImpl::m_ignoredPhrases, so word matching no
-// longer offers it; restoring moves it back, in the letter case the list kept.
+// PhraseSet into PelrinEngineImpl::m_movedPhrases and lists it, in the
+// caller's letter case, in m_ignoredPhrases, so word matching no longer
+// offers it; restoring moves it back as the table spells it. Phrases that
+// loading listed never left their sets, so restoring only unlists them.
 // Only phrases whose first word begins with an ASCII letter or digit have a
 // bucket to move between; in version 1.0.0.1 any ASCII first byte has one.
 
@@ -19,16 +21,13 @@ namespace pelrin {
 // May throw std::bad_alloc, leaving the list and the store as they were.
 HRESULT IgnorePhrase(PelrinEngineImpl& impl, const std::string& phrase);
 
-// Moves a listed phrase (found without regard to ASCII case) back into its
-// PhraseSet and off the list. kE_UNEXPECTED when it is not listed or (1.0.0.5)
-// its first byte has no bucket; kS_OK with the phrase still listed when its
-// bucket is empty (or, in 1.0.0.1, missing).
+// Takes a listed phrase (found without regard to ASCII case) off the list,
+// and moves it back into its PhraseSet when ignoring took it out of one.
+// kE_UNEXPECTED when it is not listed.
 HRESULT RestoreIgnoredPhrase(PelrinEngineImpl& impl, const std::string& phrase);
 
-// Moves every listed phrase back, in list order, then empties the list. Stops
-// at the first entry that cannot go back (kE_UNEXPECTED for a first byte that
-// is not a letter or digit, kS_OK for an empty bucket); the list is then left
-// whole, and the entries before that one are back in their sets.
+// Moves every phrase that ignoring took out of its set back, then empties the
+// list.
 HRESULT RestoreAllIgnoredPhrases(PelrinEngineImpl& impl);
 
 } // namespace pelrin

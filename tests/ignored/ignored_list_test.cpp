@@ -1,6 +1,6 @@
 // The ignored-phrase list: moving phrases between their first word's set and
-// the list, the first-character rules of each version, and the partial
-// states of restoring.
+// the list, the first-character rules of each version, and taking loaded
+// phrases off the list.
 
 #include "diag/release.h"
 #include "engine/engine_error.h"
@@ -60,6 +60,26 @@ Phrases Listed(const PelrinEngineImpl& impl)
     return {impl.m_ignoredPhrases.begin(), impl.m_ignoredPhrases.end()};
 }
 
+// Every entry of the store, emptied ones included, as "word:phrase|phrase".
+Phrases Store(const PelrinEngineImpl& impl)
+{
+    Phrases entries;
+    for (const FirstWordMap& bucket : impl.m_buckets)
+        for (const auto& [word, phrases] : bucket) {
+            std::string entry = word + ":";
+            for (const std::string& phrase : phrases)
+                entry += phrase + "|";
+            entries.push_back(entry);
+        }
+    return entries;
+}
+
+// Entries that only a settings file lists, in each shape it can hold: still in
+// their set, never in the table (under a word of a bucket with phrases, or of
+// an empty bucket), or without a bucket to go back to.
+const char* const kLoadedOnly[] = {"apple crumble", "apricot jam", "zebra crossing", "_under score",
+                                   " leading blank", "\xC4pfel", "{braces}"};
+
 class IgnoredList : public testing::Test {
 protected:
     PelrinEngineImpl m_impl{Table().get()};
@@ -79,17 +99,17 @@ TEST_F(IgnoredList, IgnoringMovesATablePhraseOutOfItsSetOnce)
     EXPECT_EQ(Offered(m_impl, "apple"), Phrases{"apple crumble"});
 }
 
-TEST_F(IgnoredList, TheListKeepsTheCallersCaseAndRestoresInIt)
+TEST_F(IgnoredList, TheListKeepsTheCallersCaseAndRestoringTheTables)
 {
     EXPECT_EQ(IgnorePhrase(m_impl, "apple PIE"), kS_OK);
     EXPECT_EQ(Listed(m_impl), Phrases{"apple PIE"});
     EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "APPLE pie"), kS_OK);
-    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "apple PIE"}));
+    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
     EXPECT_TRUE(Listed(m_impl).empty());
 
     EXPECT_EQ(IgnorePhrase(m_impl, "BANANA SPLIT"), kS_OK);
     EXPECT_EQ(RestoreAllIgnoredPhrases(m_impl), kS_OK);
-    EXPECT_EQ(Offered(m_impl, "banana"), Phrases{"BANANA SPLIT"});
+    EXPECT_EQ(Offered(m_impl, "banana"), Phrases{"Banana split"});
 }
 
 TEST_F(IgnoredList, IgnoringLeavesTheWordsEntryEvenWhenEmpty)
@@ -123,6 +143,8 @@ TEST_F(IgnoredList, WhichFirstBytesHaveABucketIsTheVersionsRule)
     EXPECT_EQ(Listed(m_impl), release::kLetterOrDigitFirstByte ? Phrases{"1st prize"}
                                                                : (Phrases{"1st prize", "_under score"}));
     EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
+    EXPECT_EQ(RestoreAllIgnoredPhrases(m_impl), kS_OK);
+    EXPECT_EQ(Store(m_impl), Store(PelrinEngineImpl(Table().get())));
 }
 
 TEST_F(IgnoredList, RestoringNeedsAListedPhrase)
@@ -133,32 +155,15 @@ TEST_F(IgnoredList, RestoringNeedsAListedPhrase)
 }
 
 // Phrases loaded from the settings file are listed without leaving their set.
-TEST_F(IgnoredList, RestoringALoadedPhrasePutsItUnderItsWordWhenItsBucketHasAny)
+TEST_F(IgnoredList, RestoringALoadedPhraseOnlyTakesItOffTheList)
 {
-    m_impl.m_ignoredPhrases = {"apple crumble", "apricot jam", "zebra crossing"};
-    // Still in its set: the set is unchanged and the entry leaves the list.
-    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "APPLE CRUMBLE"), kS_OK);
-    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
-    // Not in the table: it joins the store under a new entry of its word.
-    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "apricot jam"), kS_OK);
-    EXPECT_EQ(Offered(m_impl, "apricot"), Phrases{"apricot jam"});
-    EXPECT_EQ(m_impl.m_alternates.count("apricot jam"), 0u);
-    // Its bucket is empty: it stays listed.
-    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "zebra crossing"), kS_OK);
-    EXPECT_EQ(Listed(m_impl), Phrases{"zebra crossing"});
-    EXPECT_EQ(Offered(m_impl, "zebra"), std::nullopt);
-}
-
-TEST_F(IgnoredList, RestoringAPhraseWithoutALetterOrDigitFirstFollowsTheVersionsRule)
-{
-    m_impl.m_ignoredPhrases = {"_under score", " leading blank", "\xC4pfel"};
-    // 1.0.0.1: '_' has a bucket, and the empty first word's bucket 0 is empty.
-    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "_under score"), kNoBucket);
-    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, " leading blank"), kNoBucket);
-    EXPECT_EQ(RestoreIgnoredPhrase(m_impl, "\xC4pfel"), kNoBucket);
-    EXPECT_EQ(Listed(m_impl), release::kLetterOrDigitFirstByte
-                                  ? (Phrases{" leading blank", "_under score", "\xC4pfel"})
-                                  : (Phrases{" leading blank", "\xC4pfel"}));
+    for (const char* loaded : kLoadedOnly) {
+        PelrinEngineImpl impl(Table().get());
+        impl.m_ignoredPhrases = {loaded};
+        EXPECT_EQ(RestoreIgnoredPhrase(impl, loaded), kS_OK) << loaded;
+        EXPECT_TRUE(Listed(impl).empty()) << loaded;
+        EXPECT_EQ(Store(impl), Store(m_impl)) << loaded;
+    }
 }
 
 TEST_F(IgnoredList, RestoringAllPutsEveryPhraseBackAndEmptiesTheList)
@@ -176,24 +181,17 @@ TEST_F(IgnoredList, RestoringAllPutsEveryPhraseBackAndEmptiesTheList)
     EXPECT_EQ(Offered(m_impl, "cherry"), Phrases{"cherry pie"});
 }
 
-TEST_F(IgnoredList, RestoringAllStopsAtTheFirstEntryThatCannotGoBack)
+TEST_F(IgnoredList, RestoringAllPutsBackOnlyWhatIgnoringMovedAndEmptiesTheList)
 {
-    EXPECT_EQ(IgnorePhrase(m_impl, "apple crumble"), kS_OK);
-    EXPECT_EQ(IgnorePhrase(m_impl, "cherry pie"), kS_OK);
-    // '{' sorts after every letter; its entry is reached last.
-    m_impl.m_ignoredPhrases.insert("{braces}");
-    // 1.0.0.1: '{' has a bucket, an empty one, which stops it with S_OK too.
-    EXPECT_EQ(RestoreAllIgnoredPhrases(m_impl), kNoBucket);
-    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
-    EXPECT_EQ(Offered(m_impl, "cherry"), Phrases{"cherry pie"});
-    EXPECT_EQ(Listed(m_impl), (Phrases{"apple crumble", "cherry pie", "{braces}"}));
-
-    // An entry of an empty bucket stops it with S_OK, the list still whole.
-    m_impl.m_ignoredPhrases = {"apple crumble", "yellow", "zebra crossing"};
-    EXPECT_EQ(IgnorePhrase(m_impl, "Apple pie"), kS_OK);
+    m_impl.m_ignoredPhrases.insert(std::begin(kLoadedOnly), std::end(kLoadedOnly));
+    // A loaded phrase that is then ignored leaves its set; the list keeps the
+    // loaded spelling.
+    EXPECT_EQ(IgnorePhrase(m_impl, "APPLE CRUMBLE"), kS_OK);
+    EXPECT_EQ(IgnorePhrase(m_impl, "cherry PIE"), kS_OK);
+    EXPECT_EQ(Offered(m_impl, "apple"), Phrases{"Apple pie"});
     EXPECT_EQ(RestoreAllIgnoredPhrases(m_impl), kS_OK);
-    EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
-    EXPECT_EQ(Listed(m_impl), (Phrases{"apple crumble", "Apple pie", "yellow", "zebra crossing"}));
+    EXPECT_TRUE(Listed(m_impl).empty());
+    EXPECT_EQ(Store(m_impl), Store(PelrinEngineImpl(Table().get())));
 }
 
 PELRIN_SCENARIO(ignoring_traces_the_moved_phrase)

@@ -424,6 +424,28 @@ TEST_F(EngineDispatch, MissingSavedPhrasesGiveAPositiveCodeThroughTheVtable)
     EXPECT_TRUE(SUCCEEDED(loaded.hr));
     EXPECT_EQ(test::Ignored(late.get()), (Strings{{L"1st prize", L"Apple pie"}}));
 }
+
+// A file written by hand, by another version or cut short can list phrases
+// that ignoring never would: each must come off the list, and no set changes.
+TEST_F(EngineDispatch, WhatOnlyASettingsFileListedComesOffTheListAndLeavesTheAnswers)
+{
+    const std::string folder = test::FreshScratchFolder("dispatch_loaded_only");
+    const test::AppDataRedirect appData(folder);
+    test::WriteWholeFile(folder + "\\Pelrin\\Pelrin.ini",
+                         "[Ignore]\r\nCount=4\r\nPhrase0=!weird\r\nPhrase1=Apple pie\r\n"
+                         "Phrase2=xylophone solo\r\nPhrase3=with yyy\r\n");
+    const ComPtr<IPelrinEngine> engine = NewEngine(StandardTable());
+    ASSERT_EQ(engine->LoadIgnoredPhrases(), S_OK);
+    LONG ok = 0;
+    EXPECT_EQ(engine->RemoveIgnoredPhrase(Bstr(L"!weird").get(), &ok), S_OK);
+    EXPECT_EQ(engine->RemoveIgnoredPhrase(Bstr(L"XYLOPHONE SOLO").get(), &ok), S_OK);
+    EXPECT_EQ(test::Ignored(engine.get()), (Strings{{L"Apple pie", L"with yyy"}}));
+    EXPECT_EQ(test::Match(engine.get(), L"xylophone"), test::kNull);
+    EXPECT_EQ(engine->ClearIgnoredPhrases(&ok), S_OK);
+    EXPECT_EQ(test::Ignored(engine.get()), test::kNull);
+    EXPECT_EQ(test::Match(engine.get(), L"apple"), (Strings{{L"apple crumble", L"Apple pie"}}));
+    EXPECT_EQ(test::Match(engine.get(), L"with"), (Strings{{L"with regard to", L"with respect to"}}));
+}
 #endif
 
 } // namespace

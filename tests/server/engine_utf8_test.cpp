@@ -61,7 +61,7 @@ TEST(Utf8CodePage, ArgumentsWhoseBytesOutnumberTwiceTheirCharactersArriveWhole)
     EXPECT_EQ(Match(engine.get(), L"x\u4E2D\u6587\u5B57\u5B57"), test::Emptied());
     EXPECT_EQ(engine->RemoveIgnoredPhrase(Bstr(L"x\u4E2D\u6587\u5B57\u5B57 text").get(), &ok), S_OK);
     EXPECT_EQ(Match(engine.get(), L"x\u4E2D\u6587\u5B57\u5B57"),
-              (Strings{{L"X\u4E2D\u6587\u5B57\u5B57 TEXT"}}));
+              (Strings{{L"x\u4E2D\u6587\u5B57\u5B57 text"}}));
 }
 
 } // namespace

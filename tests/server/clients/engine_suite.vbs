@@ -83,7 +83,7 @@ On Error GoTo 0
 Check number = E_UNEXPECTED, "removing a phrase that is not listed fails with E_UNEXPECTED"
 
 engine.RemoveIgnoredPhrase "at all times"
-Check Joined(engine.MatchWord("at")) = "At All Times|at the present time|at this point in time", "a restored phrase comes back in the list's case"
+Check Joined(engine.MatchWord("at")) = "at all times|at the present time|at this point in time", "a restored phrase comes back as the table spells it"
 engine.AddIgnoredPhrase "in order to"
 engine.AddIgnoredPhrase "prior to"
 engine.ClearIgnoredPhrases
