@@ -10,8 +10,9 @@
 //
 // Use the tool of the DLL's bitness (x64\ or x86\). Exit codes as regsvr32's:
 // 0 done, 1 bad arguments, 3 DLL not loaded, 4 entry point missing, 5 the
-// entry point failed.
+// entry point failed (or, with /u, removing the type library's registration).
 
+#include "diag/com_ptr.h"
 #include "diag/win_owners.h"
 
 #include <objbase.h>
@@ -23,6 +24,8 @@
 
 namespace {
 
+using pelrin::ComPtr;
+using pelrin::UniqueBstr;
 using pelrin::UniqueHkey;
 using pelrin::UniqueHmodule;
 
@@ -75,20 +78,25 @@ private:
     LSTATUS m_error = ERROR_SUCCESS;
 };
 
-// The DLL's type library (TYPELIB 1) is unregistered for the user; a DLL
-// without one has nothing to remove.
-void UnregisterTypeLibrary(const std::wstring& dll)
+// The DLL's type library (TYPELIB 1) is unregistered for the user. A DLL
+// without one, or whose library is not registered, has nothing to remove;
+// any other failure is the result.
+HRESULT UnregisterTypeLibrary(const std::wstring& dll)
 {
-    ITypeLib* library = nullptr;
-    if (FAILED(LoadTypeLibEx(dll.c_str(), REGKIND_NONE, &library)))
-        return;
+    ComPtr<ITypeLib> library;
+    if (FAILED(LoadTypeLibEx(dll.c_str(), REGKIND_NONE, library.addressof())))
+        return S_OK;
     TLIBATTR* attributes = nullptr;
-    if (SUCCEEDED(library->GetLibAttr(&attributes))) {
-        UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
-                          attributes->syskind);
+    HRESULT result = library->GetLibAttr(&attributes);
+    if (SUCCEEDED(result)) {
+        UniqueBstr registeredPath;
+        if (SUCCEEDED(QueryPathOfRegTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                                            attributes->lcid, registeredPath.addressof())))
+            result = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                                       attributes->lcid, attributes->syskind);
         library->ReleaseTLibAttr(attributes);
     }
-    library->Release();
+    return result;
 }
 
 int Run(const std::wstring& dll, bool unregister)
@@ -116,8 +124,12 @@ int Run(const std::wstring& dll, bool unregister)
         Report(unregister ? L"DllUnregisterServer failed for" : L"DllRegisterServer failed for", dll, result);
         return kEntryPointFailed;
     }
-    if (unregister)
-        UnregisterTypeLibrary(dll);
+    if (unregister) {
+        if (const HRESULT typeLibrary = UnregisterTypeLibrary(dll); FAILED(typeLibrary)) {
+            Report(L"Cannot unregister the type library of", dll, typeLibrary);
+            return kEntryPointFailed;
+        }
+    }
     Report(unregister ? L"Unregistered for this user:" : L"Registered for this user:", dll);
     return kDone;
 }
