@@ -132,13 +132,16 @@ InstallerTable Table(const std::string& text)
     return ReadIdt(text);
 }
 
+// The head lines of the File and MsiFileHash tables.
+const std::string kFileHead = "File\tComponent_\tFileName\tFileSize\tVersion\tLanguage\tAttributes\tSequence\r\n"
+                              "s72\ts72\tl255\ti4\tS72\tS20\tI2\ti4\r\nFile\tFile\r\n";
+const std::string kFileHashHead = "File_\tOptions\tHashPart1\tHashPart2\tHashPart3\tHashPart4\r\n"
+                                  "s72\ti2\ti4\ti4\ti4\ti4\r\nMsiFileHash\tFile_\r\n";
+
 TEST(SetFileVersions, VersionsProgramsAndTakesTheirHashesAway)
 {
-    InstallerTable file = Table("File\tComponent_\tFileName\tFileSize\tVersion\tLanguage\tAttributes\tSequence\r\n"
-                                "s72\ts72\tl255\ti4\tS72\tS20\tI2\ti4\r\nFile\tFile\r\n"
-                                "Dll\tC\tPELRIN.DLL\t10\t\t\t512\t1\r\nDoc\tC\tREADME.md\t5\t\t\t512\t2\r\n");
-    InstallerTable hash = Table("File_\tOptions\tHashPart1\tHashPart2\tHashPart3\tHashPart4\r\n"
-                                "s72\ti2\ti4\ti4\ti4\ti4\r\nMsiFileHash\tFile_\r\nDll\t0\t1\t2\t3\t4\r\nDoc\t0\t5\t6\t7\t8\r\n");
+    InstallerTable file = Table(kFileHead + "Dll\tC\tPELRIN.DLL\t10\t\t\t512\t1\r\nDoc\tC\tREADME.md\t5\t\t\t512\t2\r\n");
+    InstallerTable hash = Table(kFileHashHead + "Dll\t0\t1\t2\t3\t4\r\nDoc\t0\t5\t6\t7\t8\r\n");
     SetFileVersions(file, hash, {{"Dll", {"1.0.0.5", 1033}}});
     EXPECT_EQ(WriteIdt(file).substr(WriteIdt(file).find("Dll")),
               "Dll\tC\tPELRIN.DLL\t10\t1.0.0.5\t1033\t512\t1\r\nDoc\tC\tREADME.md\t5\t\t\t512\t2\r\n");
@@ -162,13 +165,11 @@ InstallerPackage GoodPackage()
     package.tables["Component"] = Table("Component\tComponentId\tDirectory_\tAttributes\tCondition\tKeyPath\r\n"
                                         "s72\tS38\ts72\ti2\tS255\tS72\r\nComponent\tComponent\r\n"
                                         "Engine64\t{A}\tDir64\t256\t\tDll64\r\nEngine32\t{B}\tDir32\t0\t\tDll32\r\n");
-    package.tables["File"] = Table("File\tComponent_\tFileName\tFileSize\tVersion\tLanguage\tAttributes\tSequence\r\n"
-                                   "s72\ts72\tl255\ti4\tS72\tS20\tI2\ti4\r\nFile\tFile\r\n"
+    package.tables["File"] = Table(kFileHead +
                                    "Dll64\tEngine64\tPELRIN.DLL\t10\t1.0.0.5\t1033\t512\t1\r\n"
                                    "Dll32\tEngine32\tPELRIN.DLL\t10\t1.0.0.5\t1033\t512\t2\r\n"
                                    "Doc\tEngine64\tREADME~1.MD|README.md\t5\t\t\t512\t3\r\n");
-    package.tables["MsiFileHash"] = Table("File_\tOptions\tHashPart1\tHashPart2\tHashPart3\tHashPart4\r\n"
-                                          "s72\ti2\ti4\ti4\ti4\ti4\r\nMsiFileHash\tFile_\r\nDoc\t0\t1\t2\t3\t4\r\n");
+    package.tables["MsiFileHash"] = Table(kFileHashHead + "Doc\t0\t1\t2\t3\t4\r\n");
     package.tables["Registry"] = Table("Registry\tRoot\tKey\tName\tValue\tComponent_\r\ns72\ti2\tl255\tL255\tL0\ts72\r\n"
                                        "Registry\tRegistry\r\n"
                                        "r1\t-1\tSoftware\\Classes\\Pelrin.PelrinEngine.1\t\tPelrinEngine Class\tEngine64\r\n"
