@@ -7,6 +7,7 @@
 // DllUnregisterServer leaves in place. The usage text (kUsage) lists the
 // switches and exit codes.
 
+#include "diag/com_ptr.h"
 #include "diag/win_owners.h"
 
 #include <objbase.h>
@@ -18,6 +19,8 @@
 
 namespace {
 
+using pelrin::ComPtr;
+using pelrin::UniqueBstr;
 using pelrin::UniqueHkey;
 using pelrin::UniqueHmodule;
 
@@ -83,20 +86,25 @@ private:
     LSTATUS m_error = ERROR_SUCCESS;
 };
 
-// The DLL's type library (TYPELIB 1) is unregistered for the user; a DLL
-// without one has nothing to remove.
-void UnregisterTypeLibrary(const std::wstring& dll)
+// The DLL's type library (TYPELIB 1) is unregistered for the user. A DLL
+// without one, or whose library is not registered, has nothing to remove;
+// any other failure is the result.
+HRESULT UnregisterTypeLibrary(const std::wstring& dll)
 {
-    ITypeLib* library = nullptr;
-    if (FAILED(LoadTypeLibEx(dll.c_str(), REGKIND_NONE, &library)))
-        return;
+    ComPtr<ITypeLib> library;
+    if (FAILED(LoadTypeLibEx(dll.c_str(), REGKIND_NONE, library.addressof())))
+        return S_OK;
     TLIBATTR* attributes = nullptr;
-    if (SUCCEEDED(library->GetLibAttr(&attributes))) {
-        UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
-                          attributes->syskind);
+    HRESULT result = library->GetLibAttr(&attributes);
+    if (SUCCEEDED(result)) {
+        UniqueBstr registeredPath;
+        if (SUCCEEDED(QueryPathOfRegTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                                            attributes->lcid, registeredPath.addressof())))
+            result = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                                       attributes->lcid, attributes->syskind);
         library->ReleaseTLibAttr(attributes);
     }
-    library->Release();
+    return result;
 }
 
 int Run(const std::wstring& dll, bool unregister)
@@ -124,8 +132,12 @@ int Run(const std::wstring& dll, bool unregister)
         Report(unregister ? L"DllUnregisterServer failed for" : L"DllRegisterServer failed for", dll, result);
         return kEntryPointFailed;
     }
-    if (unregister)
-        UnregisterTypeLibrary(dll);
+    if (unregister) {
+        if (const HRESULT typeLibrary = UnregisterTypeLibrary(dll); FAILED(typeLibrary)) {
+            Report(L"Cannot unregister the type library of", dll, typeLibrary);
+            return kEntryPointFailed;
+        }
+    }
     Report(unregister ? L"Unregistered for this user:" : L"Registered for this user:", dll);
     return kDone;
 }

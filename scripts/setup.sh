@@ -12,9 +12,10 @@
 set -euo pipefail
 
 # What each job needs. Building the DLLs needs the cross compilers and widl
-# with Wine's IDL files; running them needs Wine of both bitnesses and the
-# emulator; packaging needs the MSI tools; the tests need all of it.
-build_packages=(cmake make g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev)
+# with Wine's IDL files, and openssl and osslsigncode to sign them; running
+# them needs Wine of both bitnesses and the emulator; packaging needs the MSI
+# tools; the tests need all of it.
+build_packages=(cmake make g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev openssl osslsigncode)
 run_packages=(wine wine64 fonts-wine wine32:i386 gcc-i686-linux-gnu libc6-dev-i386-cross)
 package_packages=(msitools wixl zip)
 test_packages=(googletest clang libclang-rt-14-dev xvfb xauth imagemagick)

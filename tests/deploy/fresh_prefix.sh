@@ -9,7 +9,13 @@ rm -rf "$work" && mkdir -p "$work" || exit 2
 status=0
 trap 'WINEPREFIX="$PELRIN_WINE_ROOT/prefix" wineserver -k >/dev/null 2>&1; [ $status = 0 ] && rm -rf "$PELRIN_WINE_ROOT"' EXIT
 fail() { printf 'FAIL: %s\n' "$*"; status=1; }
-run() { "$wine_run" "$@" | tr -d '\r'; }
+# The program's output without CRs, and its exit status (a pipe would give tr's).
+run() {
+  "$wine_run" "$@" > "$work/run.out"
+  set -- $?
+  tr -d '\r' < "$work/run.out"
+  return "$1"
+}
 drive_c="$PELRIN_WINE_ROOT/prefix/drive_c"
 our_keys="Pelrin.PelrinEngine.1 Pelrin.PelrinEngine CLSID\\{EDBA7DCF-775A-11D3-B1D4-00104BC9635C}
 TypeLib\\{EDBA7DC1-775A-11D3-B1D4-00104BC9635C} Interface\\{EDBA7DCE-775A-11D3-B1D4-00104BC9635C}"

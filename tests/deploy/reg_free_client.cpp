@@ -1,7 +1,10 @@
 // Creates the engine by CLSID and by ProgID and asks it for the phrases of
-// "at", printing each step's HRESULT: with the application manifest beside it
-// (and PELRIN.DLL with its assembly manifest) it needs no registry entry;
-// without it, creation fails as for any unregistered class.
+// "at", through its table of functions and late-bound (IDispatch::Invoke of
+// the method found by name, which the engine answers from its type library,
+// found through the activation context), printing each step's HRESULT: with
+// the application manifest beside it (and PELRIN.DLL with its assembly
+// manifest) it needs no registry entry; without it, creation fails as for any
+// unregistered class.
 
 #include "server/pelrin.h"
 
@@ -16,6 +19,15 @@ void Report(const char* how, HRESULT hr, long phrases)
     std::printf("%s: 0x%08lx %ld\n", how, static_cast<unsigned long>(hr), phrases);
 }
 
+long Count(const VARIANT& phrases)
+{
+    long count = -1;
+    LONG upper = -1;
+    if (V_VT(&phrases) == (VT_ARRAY | VT_VARIANT) && SUCCEEDED(SafeArrayGetUBound(V_ARRAY(&phrases), 1, &upper)))
+        count = upper + 1;
+    return count;
+}
+
 // The number of phrases MatchWord("at") answers, or -1.
 long CountPhrases(IPelrinEngine* engine, HRESULT& hr)
 {
@@ -24,16 +36,39 @@ long CountPhrases(IPelrinEngine* engine, HRESULT& hr)
     VariantInit(&phrases);
     hr = engine->MatchWord(word, &phrases);
     SysFreeString(word);
-    long count = -1;
-    LONG upper = -1;
-    if (SUCCEEDED(hr) && V_VT(&phrases) == (VT_ARRAY | VT_VARIANT) &&
-        SUCCEEDED(SafeArrayGetUBound(V_ARRAY(&phrases), 1, &upper)))
-        count = upper + 1;
+    const long count = SUCCEEDED(hr) ? Count(phrases) : -1;
     VariantClear(&phrases);
     return count;
 }
 
-void CreateAndAsk(const char* how, const CLSID& clsid, HRESULT lookup)
+// The same through IDispatch: the method's DISPID by name, then Invoke.
+long CountPhrasesLateBound(IPelrinEngine* engine, HRESULT& hr)
+{
+    IDispatch* dispatch = nullptr;
+    hr = engine->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+    if (FAILED(hr))
+        return -1;
+    OLECHAR name[] = L"MatchWord";
+    LPOLESTR names[] = {name};
+    DISPID id = DISPID_UNKNOWN;
+    hr = dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    VARIANT word;
+    VariantInit(&word);
+    V_VT(&word) = VT_BSTR;
+    V_BSTR(&word) = SysAllocString(L"at");
+    DISPPARAMS arguments = {&word, nullptr, 1, 0};
+    VARIANT phrases;
+    VariantInit(&phrases);
+    if (SUCCEEDED(hr))
+        hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &arguments, &phrases, nullptr, nullptr);
+    const long count = SUCCEEDED(hr) ? Count(phrases) : -1;
+    VariantClear(&phrases);
+    VariantClear(&word);
+    dispatch->Release();
+    return count;
+}
+
+void CreateAndAsk(const char* how, const CLSID& clsid, HRESULT lookup, bool lateBound = false)
 {
     IPelrinEngine* engine = nullptr;
     HRESULT hr = lookup;
@@ -41,7 +76,7 @@ void CreateAndAsk(const char* how, const CLSID& clsid, HRESULT lookup)
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPelrinEngine, reinterpret_cast<void**>(&engine));
     long count = -1;
     if (SUCCEEDED(hr)) {
-        count = CountPhrases(engine, hr);
+        count = lateBound ? CountPhrasesLateBound(engine, hr) : CountPhrases(engine, hr);
         engine->Release();
     }
     Report(how, hr, count);
@@ -57,6 +92,7 @@ int main()
     CLSID fromProgId = CLSID_NULL;
     const HRESULT lookup = CLSIDFromProgID(L"Pelrin.PelrinEngine.1", &fromProgId);
     CreateAndAsk("progid", fromProgId, lookup);
+    CreateAndAsk("dispatch", fromProgId, lookup, true);
     CoUninitialize();
     return 0;
 }
