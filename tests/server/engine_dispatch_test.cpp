@@ -407,21 +407,23 @@ TEST_F(EngineDispatch, SavedListLoadsIntoAnotherObjectThroughEitherPath)
     EXPECT_NE(test::ReadWholeFile(folder + "\\Pelrin\\Pelrin.ini").find("Count=0"), std::string::npos);
 }
 
-TEST_F(EngineDispatch, MissingSavedPhrasesGiveAPositiveCodeThroughTheVtable)
+TEST_F(EngineDispatch, MissingSavedPhrasesFailThroughEitherPathAfterTheOthersLoad)
 {
     const std::string folder = test::FreshScratchFolder("dispatch_missing_keys");
     const test::AppDataRedirect appData(folder);
     test::WriteWholeFile(folder + "\\Pelrin\\Pelrin.ini",
                          "[Ignore]\r\nCount=3\r\nPhrase0=Apple pie\r\nPhrase2=1st prize\r\n");
+    const HRESULT missing = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     const ComPtr<IPelrinEngine> engine = NewEngine(StandardTable());
-    // The profile functions' error code, positive: a success code by the sign test.
-    EXPECT_EQ(engine->LoadIgnoredPhrases(), static_cast<HRESULT>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(engine->LoadIgnoredPhrases(), missing);
     EXPECT_EQ(test::Ignored(engine.get()), (Strings{{L"1st prize", L"Apple pie"}}));
 
+    // A script host raises it as an error.
     const ComPtr<IPelrinEngine> late = NewEngine(StandardTable());
     Invoked loaded;
     InvokeMethod(late.get(), IdOf(late.get(), L"LoadIgnoredPhrases"), {}, loaded);
-    EXPECT_TRUE(SUCCEEDED(loaded.hr));
+    EXPECT_EQ(loaded.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(loaded.exception.scode, missing);
     EXPECT_EQ(test::Ignored(late.get()), (Strings{{L"1st prize", L"Apple pie"}}));
 }
 
