@@ -3,6 +3,7 @@
 
 #include "diag/release.h"
 #include "server/pelrin_engine.h"
+#include "server/type_library_key.h"
 #include "tests/ignored/app_data_scratch_win.h"
 #include "tests/server/bitness.h"
 #include "tests/server/engine_test_support.h"
@@ -35,8 +36,12 @@ protected:
     // A test that unregistered the library leaves it registered again.
     void TearDown() override { EXPECT_EQ(RegisterTypeLibrary(), S_OK); }
 
+    // The library's registration, with the locale-0 keys of DllRegisterServer
+    // (the other bitness's too: Wine's lookup for locale 0 falls back to it).
     static HRESULT Unregister()
     {
+        for (const SYSKIND platform : {SYS_WIN32, SYS_WIN64})
+            RemoveNeutralLocaleFileKey(TLIBATTR{LIBID_PELRINLib, 0x0409, platform, 1, 0, 0});
         return UnRegisterTypeLib(LIBID_PELRINLib, 1, 0, 0x0409, test::kSysKind);
     }
 };
