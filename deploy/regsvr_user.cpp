@@ -9,6 +9,7 @@
 
 #include "diag/com_ptr.h"
 #include "diag/win_owners.h"
+#include "server/type_library_key.h"
 
 #include <objbase.h>
 #include <oleauto.h>
@@ -97,6 +98,7 @@ HRESULT UnregisterTypeLibrary(const std::wstring& dll)
     TLIBATTR* attributes = nullptr;
     HRESULT result = library->GetLibAttr(&attributes);
     if (SUCCEEDED(result)) {
+        pelrin::RemoveNeutralLocaleFileKey(*attributes);
         UniqueBstr registeredPath;
         if (SUCCEEDED(QueryPathOfRegTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
                                             attributes->lcid, registeredPath.addressof())))

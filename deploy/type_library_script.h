@@ -1,10 +1,11 @@
 #pragma once
-// What registering a type library writes (RegisterTypeLib, as
-// DllRegisterServer calls it), as a registry script: the library's key with
-// the path of this bitness's file, its flags and help folder, and each
-// automation interface with the marshaler that reads the library. The
-// installer writes it from its Registry table like the class's entries, so it
-// lands where they do, per machine or per user, and leaves with them.
+// What registering a type library writes (RegisterTypeLib and the locale-0
+// key, as DllRegisterServer writes them), as a registry script: the library's
+// key with the path of this bitness's file under its locale and under locale
+// 0, its flags and help folder, and each automation interface with the
+// marshaler that reads the library. The installer writes it from its Registry
+// table like the class's entries, so it lands where they do, per machine or
+// per user, and leaves with them.
 
 #include "deploy/idl_identities.h"
 

@@ -1,6 +1,5 @@
 #pragma once
-// The thread's last error in the two forms the library hands it on. Windows
-// only. Which one a caller needs is part of its contract, so the names say it.
+// The thread's last error as the library hands it on. Windows only.
 
 #include <windows.h>
 
@@ -15,13 +14,12 @@ inline HRESULT LastErrorAsHresult(DWORD error = GetLastError()) noexcept
     return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
 }
 
-// As the positive Win32 code that SaveIgnoredPhrases and LoadIgnoredPhrases
-// return in place of an HRESULT; `fallback` when the failed call left none,
+// The thread's last-error code, or `fallback` when the failed call left none,
 // which would otherwise read as success.
-inline HRESULT LastErrorAsPositiveCode(DWORD fallback) noexcept
+inline DWORD LastErrorOr(DWORD fallback) noexcept
 {
     const DWORD error = GetLastError();
-    return static_cast<HRESULT>(error != ERROR_SUCCESS ? error : fallback);
+    return error != ERROR_SUCCESS ? error : fallback;
 }
 
 } // namespace pelrin

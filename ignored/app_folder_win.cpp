@@ -16,6 +16,8 @@ using ShGetFolderPathA = HRESULT(WINAPI*)(HWND owner, int folder, HANDLE token, 
                                           LPSTR path);
 
 constexpr int kAppDataCreate = 0x801A; // CSIDL_APPDATA | CSIDL_FLAG_CREATE
+constexpr const char* kAppFolderName = "Pelrin";
+constexpr const char* kSettingsFileName = "Pelrin.ini";
 constexpr WORD kShGetFolderPathAOrdinal = 1;
 
 // Loads a library of the system directory by its full path, so that a DLL of
@@ -123,7 +125,17 @@ std::int32_t PelrinEngineImpl::GetAppFolder()
         // Built aside and kept only when whole: a path cut short by running
         // out of memory would be used for the object's whole life.
         std::string folder = path;
-        AppendPathPart(folder, "Pelrin");
+        AppendPathPart(folder, kAppFolderName);
+        // The profile functions take paths of at most MAX_PATH characters: a
+        // longer one would reach the file system cut or mangled, and the list
+        // would be saved elsewhere or lost. Refused before anything is made.
+        std::string file = folder;
+        AppendPathPart(file, kSettingsFileName);
+        if (file.size() >= MAX_PATH) {
+            const HRESULT tooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+            TRACE_BASIC("PelrinEngineImpl::GetAppFolder-2, error: %d", static_cast<int>(tooLong));
+            return tooLong;
+        }
         if (!EnsureFolderExists(folder.c_str())) {
             // m_appFolder stays empty: the next call tries again.
             const auto error = static_cast<std::int32_t>(GetLastError());
@@ -152,7 +164,7 @@ std::int32_t PelrinEngineImpl::GetAppIniFile()
             return hr;
         }
         std::string file = m_appFolder;
-        AppendPathPart(file, "Pelrin.ini");
+        AppendPathPart(file, kSettingsFileName);
         m_appIniFile = std::move(file);
     }
     TRACE_BASIC("PelrinEngineImpl::GetAppIniFile-3, m_appIniFile: %s", m_appIniFile.c_str());

@@ -2,6 +2,7 @@
 
 #include "diag/last_error_win.h"
 #include "diag/trace.h"
+#include "diag/win_owners.h"
 #include "ignored/phrase_keys.h"
 
 #include <windows.h>
@@ -44,6 +45,21 @@ std::set<int> PresentPhraseNumbers(const char* file, int from, int count)
     return PhraseNumbersInKeyList(std::string_view(names.data(), length), from, count);
 }
 
+// S_OK when the file can be opened for reading or is not there at all (no
+// saved list); otherwise why not: another program holds it without sharing,
+// it is a folder, access is denied.
+HRESULT CheckReadable(const char* file)
+{
+    const UniqueFileHandle opened(CreateFileA(file, GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (opened)
+        return kS_OK;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? kS_OK
+                                                                          : LastErrorAsHresult(error);
+}
+
 HRESULT Save(PelrinEngineImpl& impl)
 {
     TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-1, entering");
@@ -58,9 +74,9 @@ HRESULT Save(PelrinEngineImpl& impl)
     std::snprintf(count, sizeof count, "%d", static_cast<int>(impl.m_ignoredPhrases.size()));
     SetLastError(0); // a code left by an earlier call must not be reported
     if (!WritePrivateProfileStringA(kSection, kCountKey, count, file)) {
-        const HRESULT error = LastErrorAsPositiveCode(ERROR_WRITE_FAULT);
+        const DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
         TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-3, error: %d", static_cast<int>(error));
-        return error;
+        return LastErrorAsHresult(error);
     }
 
     HRESULT result = kS_OK;
@@ -70,9 +86,10 @@ HRESULT Save(PelrinEngineImpl& impl)
         FormatPhraseKey(key, number++);
         SetLastError(0);
         if (!WritePrivateProfileStringA(kSection, key, phrase.c_str(), file)) {
-            result = LastErrorAsPositiveCode(ERROR_WRITE_FAULT);
+            const DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
+            result = LastErrorAsHresult(error);
             TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-3, %s: error: %d", key,
-                        static_cast<int>(result));
+                        static_cast<int>(error));
         }
     }
     TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-4, hr: %d", static_cast<int>(result));
@@ -88,6 +105,12 @@ HRESULT Load(PelrinEngineImpl& impl)
         return fileResult;
     }
     const char* file = impl.m_appIniFile.c_str();
+    // The profile functions read a file they cannot open as an empty one.
+    const HRESULT readable = CheckReadable(file);
+    if (FAILED(readable)) {
+        TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-2, error: %d", static_cast<int>(readable));
+        return readable;
+    }
 
     const auto count = static_cast<int>(GetPrivateProfileIntA(kSection, kCountKey, 0, file));
     HRESULT result = kS_OK;
@@ -101,9 +124,9 @@ HRESULT Load(PelrinEngineImpl& impl)
             const int last = (next == present->end() ? count : *next) - 1;
             if (last > number) {
                 // The keys number..last are all missing: one line for the run.
-                result = ERROR_FILE_NOT_FOUND;
+                result = LastErrorAsHresult(ERROR_FILE_NOT_FOUND);
                 TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-3, Phrase%d to Phrase%d: error: %d",
-                            number, last, static_cast<int>(result));
+                            number, last, static_cast<int>(ERROR_FILE_NOT_FOUND));
                 number = last + 1;
                 continue;
             }
@@ -120,10 +143,11 @@ HRESULT Load(PelrinEngineImpl& impl)
             // Windows reports ERROR_FILE_NOT_FOUND for a missing key, but an
             // empty value (and Wine, even for a missing key) leaves no code,
             // which would read as success.
-            result = LastErrorAsPositiveCode(ERROR_FILE_NOT_FOUND);
+            const DWORD error = LastErrorOr(ERROR_FILE_NOT_FOUND);
+            result = LastErrorAsHresult(error);
             ++missing;
             TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-3, %s: error: %d", key,
-                        static_cast<int>(result));
+                        static_cast<int>(error));
         }
         ++number;
     }

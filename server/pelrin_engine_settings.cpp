@@ -7,8 +7,8 @@
 
 namespace pelrin {
 
-// A Win32 error of the profile functions comes back as a positive value,
-// as stored clients expect; only folder failures are negative.
+// A Win32 error of the profile functions comes back as an HRESULT of facility
+// Win32, so that callers testing with FAILED() and script hosts see it.
 HRESULT CPelrinEngine::SaveIgnoredPhrases()
 {
     return Guarded(nullptr, [&]() -> HRESULT {

@@ -2,6 +2,8 @@
 
 #include "diag/com_ptr.h"
 #include "diag/last_error_win.h"
+#include "diag/win_owners.h"
+#include "server/type_library_key.h"
 
 #include <oleauto.h>
 
@@ -31,6 +33,26 @@ bool AnsiToWide(const std::string& ansi, std::wstring& wide)
 bool IsPathSeparator(char c) noexcept
 {
     return c == '\\' || c == '/' || c == ':';
+}
+
+// Registers the library's file under locale 0 too (see NeutralLocaleFileKey).
+HRESULT RegisterUnderNeutralLocale(ITypeLib* library, const std::wstring& file)
+{
+    TLIBATTR* attributes = nullptr;
+    HRESULT hr = library->GetLibAttr(&attributes);
+    if (FAILED(hr))
+        return hr;
+    const std::wstring key = NeutralLocaleFileKey(*attributes);
+    library->ReleaseTLibAttr(attributes);
+    if (key.empty())
+        return S_OK;
+    UniqueHkey opened;
+    LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                     opened.addressof(), nullptr);
+    if (status == ERROR_SUCCESS)
+        status = RegSetValueExW(opened.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(file.c_str()),
+                                static_cast<DWORD>((file.size() + 1) * sizeof(wchar_t)));
+    return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(status));
 }
 
 } // namespace
@@ -162,8 +184,8 @@ HRESULT RegisterTypeLibraryOf(HMODULE module) noexcept
         std::wstring helpDirectory;
         if (!AnsiToWide(HelpDirectoryOf(loaded), helpDirectory))
             return LastErrorAsHresult();
-        return RegisterTypeLib(library.get(), loadedWide.data(),
-                               helpDirectory.empty() ? nullptr : helpDirectory.data());
+        hr = RegisterTypeLib(library.get(), loadedWide.data(), helpDirectory.empty() ? nullptr : helpDirectory.data());
+        return FAILED(hr) ? hr : RegisterUnderNeutralLocale(library.get(), loadedWide);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

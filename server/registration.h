@@ -36,9 +36,10 @@ std::string TypeLibraryFallbackPath(const std::string& ansiPath);
 std::string HelpDirectoryOf(const std::string& ansiPath);
 
 // Loads the type library of the module file (its TYPELIB 1, or the ".tlb"
-// beside it) and registers it with its help directory. The result is that of
-// the last call made: the second LoadTypeLib when neither loads, else
-// RegisterTypeLib.
+// beside it) and registers it with its help directory, and its file under
+// locale 0 as well (see server/type_library_key.h). The result is that of the
+// last call made: the second LoadTypeLib when neither loads, else
+// RegisterTypeLib, else the write of the locale-0 key.
 HRESULT RegisterTypeLibraryOf(HMODULE module) noexcept;
 
 } // namespace pelrin

@@ -69,7 +69,10 @@ registers() { # <msi> <component> <file> <syskind>
   rows=$(table "$1" Registry | grep "$tab$2\$")
   printf '%s\n' "$rows" | grep -q "^[^$tab]*$tab-1${tab}Software\\\\Classes\\\\CLSID\\\\{EDBA7DCF-775A-11D3-B1D4-00104BC9635C}\\\\InprocServer32$tab$tab\[#$3\]$tab" ||
     fail "$(basename "$1") $2: InprocServer32 is not [#$3]"
-  printf '%s\n' "$rows" | grep -q "\\\\1.0\\\\409\\\\$4$tab$tab\[#$3\]$tab" || fail "$(basename "$1") $2: no $4 type library"
+  for locale in 409 0; do
+    printf '%s\n' "$rows" | grep -q "\\\\1.0\\\\$locale\\\\$4$tab$tab\[#$3\]$tab" ||
+      fail "$(basename "$1") $2: no $4 type library under locale $locale"
+  done
 }
 registers "$msi64" Engine64 PelrinDll64 win64
 registers "$msi64" Engine32 PelrinDll32 win32

@@ -1,8 +1,8 @@
 # Sourced by the deployment tests (sh): gives the test a Wine prefix of its
 # own, new on every run, under <work>/wine; at the end stops its server and,
 # when the test passed, removes the prefix (over a gigabyte each).
-# Expects $wine_run and $work; provides fail, run, view, gone and the
-# product's identities.
+# Expects $wine_run and $work; provides fail, run, view, gone, the
+# product's identities and the answers of its client.
 PELRIN_WINE_ROOT="$work/wine"
 export PELRIN_WINE_ROOT
 rm -rf "$work" && mkdir -p "$work" || exit 2
@@ -17,6 +17,8 @@ run() {
   return "$1"
 }
 drive_c="$PELRIN_WINE_ROOT/prefix/drive_c"
+# What tests/deploy/reg_free_client.cpp prints when the engine answers every way it is asked.
+client_answers=$(printf 'clsid: 0x00000000 3\nprogid: 0x00000000 3\ndispatch: 0x00000000 3\nmta: 0x00000000 3 3')
 our_keys="Pelrin.PelrinEngine.1 Pelrin.PelrinEngine CLSID\\{EDBA7DCF-775A-11D3-B1D4-00104BC9635C}
 TypeLib\\{EDBA7DC1-775A-11D3-B1D4-00104BC9635C} Interface\\{EDBA7DCE-775A-11D3-B1D4-00104BC9635C}"
 

@@ -1,17 +1,19 @@
 #!/bin/sh
 # Usage: msi_per_machine.sh <wine-run> <work-dir> <package.msi> <PELRIN.DLL x64, or - > <PELRIN.DLL x86> <expected output>
+#        <client x64, or - > <client x86>
 # A package installed per machine: it replaces an older PELRIN.DLL it finds
 # at the target; it upgrades an older version of itself, whose product
 # version is older in the three fields the installer compares, to one
 # product; that older package then refuses to go back over it and leaves it
 # whole. Its files, the registry as regsvr32 leaves it for the programs of
-# each bitness, the VBScript example answering from each script host (the
-# signed DLLs registered and answering); then uninstalled: no file and no key
+# each bitness, the VBScript example answering from each script host and the
+# client (tests/deploy/reg_free_client.cpp) from threads of either apartment
+# (the signed DLLs registered and answering); then uninstalled: no file and no key
 # of ours left. The x64 package runs in a 64-bit prefix (32-bit programs from
 # syswow64, the 32-bit DLL in Program Files (x86)), the x86 one (no x64 DLL)
 # in a 32-bit prefix.
 set -u
-wine_run=$1 work=$2 msi=$3 dll64=$4 dll32=$5 expected=$6
+wine_run=$1 work=$2 msi=$3 dll64=$4 dll32=$5 expected=$6 client64=$7 client32=$8
 . "$(dirname "$0")/fresh_prefix.sh"
 programs="$drive_c/Program Files"
 if [ "$dll64" = - ]; then
@@ -65,6 +67,11 @@ installed_products > "$work/upgraded.txt"
 [ "$(grep -c Pelrin "$work/upgraded.txt")" = 1 ] || fail "not one product after the upgrade: $(cat "$work/upgraded.txt")"
 grep -q "DisplayVersion.*$version" "$work/upgraded.txt" || fail "the installed product is not $version"
 for arch in $arches; do
+  client=$client32
+  [ $arch = x64 ] && client=$client64
+  answer=$(run "$client")
+  [ "$answer" = "$client_answers" ] ||
+    fail "$arch client: $answer"
   view "$(tool $arch reg.exe)" HKCR > "$work/package-$arch.txt"
 done
 

@@ -3,8 +3,8 @@
 # Registration-free use, per bitness, with nothing registered: a client beside
 # the DLL, its assembly manifest and the example application manifest creates
 # the engine by CLSID and by ProgID and asks it, early-bound and late-bound
-# through IDispatch::Invoke by name; without the application manifest the
-# class is not registered.
+# through IDispatch::Invoke by name, and from threads of the multithreaded
+# apartment; without the application manifest the class is not registered.
 set -u
 wine_run=$1 work=$2 app_manifest=$3
 shift 3
@@ -15,12 +15,12 @@ while [ $# -ge 3 ]; do
   shift 3
   cd "$folder" || exit 2
   answer=$(run ./reg_free_client.exe)
-  [ "$answer" = "$(printf 'clsid: 0x00000000 3\nprogid: 0x00000000 3\ndispatch: 0x00000000 3')" ] ||
+  [ "$answer" = "$client_answers" ] ||
     fail "$folder with the manifest: $answer"
   rm reg_free_client.exe.manifest
   answer=$(run ./reg_free_client.exe)
   # REGDB_E_CLASSNOTREG; CO_E_CLASSSTRING for the ProgID.
-  [ "$answer" = "$(printf 'clsid: 0x80040154 -1\nprogid: 0x800401f3 -1\ndispatch: 0x800401f3 -1')" ] ||
+  [ "$answer" = "$(printf 'clsid: 0x80040154 -1\nprogid: 0x800401f3 -1\ndispatch: 0x800401f3 -1\nmta: 0x80040154 -1 -1')" ] ||
     fail "$folder without the manifest: $answer"
 done
 exit $status

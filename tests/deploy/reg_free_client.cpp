@@ -4,13 +4,16 @@
 // found through the activation context), printing each step's HRESULT: with
 // the application manifest beside it (and PELRIN.DLL with its assembly
 // manifest) it needs no registry entry; without it, creation fails as for any
-// unregistered class.
+// unregistered class. Then a thread of the multithreaded apartment creates it
+// and asks from two threads, through COM's marshaler, which needs the type
+// library registered or in the manifest.
 
 #include "server/pelrin.h"
 
 #include <objbase.h>
 
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -82,6 +85,38 @@ void CreateAndAsk(const char* how, const CLSID& clsid, HRESULT lookup, bool late
     Report(how, hr, count);
 }
 
+// Runs `work` on a new thread of the multithreaded apartment.
+template <typename Work>
+std::thread InMultithreadedApartment(Work work)
+{
+    return std::thread([work] {
+        if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+            work();
+            CoUninitialize();
+        }
+    });
+}
+
+void CreateAndAskFromTheMultithreadedApartment()
+{
+    InMultithreadedApartment([] {
+        IPelrinEngine* engine = nullptr;
+        HRESULT hr = CoCreateInstance(CLSID_PelrinEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IPelrinEngine,
+                                      reinterpret_cast<void**>(&engine));
+        long counts[2] = {-1, -1};
+        if (SUCCEEDED(hr)) {
+            HRESULT other = E_FAIL;
+            std::thread second = InMultithreadedApartment([&] { counts[1] = CountPhrases(engine, other); });
+            counts[0] = CountPhrases(engine, hr);
+            second.join();
+            if (SUCCEEDED(hr))
+                hr = other;
+            engine->Release();
+        }
+        std::printf("mta: 0x%08lx %ld %ld\n", static_cast<unsigned long>(hr), counts[0], counts[1]);
+    }).join();
+}
+
 } // namespace
 
 int main()
@@ -93,6 +128,7 @@ int main()
     const HRESULT lookup = CLSIDFromProgID(L"Pelrin.PelrinEngine.1", &fromProgId);
     CreateAndAsk("progid", fromProgId, lookup);
     CreateAndAsk("dispatch", fromProgId, lookup, true);
+    CreateAndAskFromTheMultithreadedApartment();
     CoUninitialize();
     return 0;
 }

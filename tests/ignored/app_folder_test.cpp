@@ -11,10 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace pelrin {
 namespace {
@@ -116,6 +118,47 @@ TEST(AppFolder, RunningOutOfMemoryWhileThePathsAreBuiltCachesNoPartOfThem)
                                     impl.emplace(Table().get());
                                     impl->m_ignoredPhrases = {"plum jam"};
                                 });
+    }
+}
+
+// `folder` with subfolders added below it until its path is `length` characters long.
+std::string FolderOfLength(std::string folder, std::size_t length)
+{
+    while (folder.size() < length) {
+        const std::size_t remaining = length - folder.size();
+        folder += '\\';
+        folder.append(remaining - 1 <= 100 ? remaining - 1 : 50, 'p');
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    return folder;
+}
+
+TEST(AppFolder, SettingsFilePathBeyondMaxPathIsRefusedWithNothingWrittenAnywhere)
+{
+    const HRESULT tooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    // A path the profile functions cannot take must not land in the current folder.
+    const std::string current = FreshScratchFolder("long_path_current_folder");
+    const std::size_t below = std::strlen("\\Pelrin\\Pelrin.ini");
+    for (const auto& [length, expected] : {std::pair<std::size_t, HRESULT>{MAX_PATH - 1, kS_OK},
+                                           {MAX_PATH, tooLong},
+                                           {MAX_PATH + 6, tooLong}}) {
+        const std::string appData = FolderOfLength(FreshScratchFolder("long_path"), length - below);
+        const AppDataRedirect redirect(appData);
+        char previous[MAX_PATH];
+        ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+        ASSERT_TRUE(SetCurrentDirectoryA(current.c_str()));
+        PelrinEngineImpl impl(Table().get());
+        impl.m_ignoredPhrases = {"plum jam"};
+        const HRESULT save = SaveIgnoredPhrases(impl);
+        impl.m_ignoredPhrases.clear();
+        const HRESULT load = LoadIgnoredPhrases(impl);
+        SetCurrentDirectoryA(previous);
+        EXPECT_EQ(save, expected) << length;
+        EXPECT_EQ(load, expected) << length;
+        // Saved and loaded back, or nothing anywhere.
+        EXPECT_EQ(impl.m_ignoredPhrases.size(), expected == kS_OK ? 1u : 0u) << length;
+        EXPECT_EQ(std::filesystem::exists(appData + "\\Pelrin"), expected == kS_OK) << length;
+        EXPECT_TRUE(std::filesystem::is_empty(current)) << length;
     }
 }
 

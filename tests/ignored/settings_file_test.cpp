@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ using test::TraceUntilFolderCheck;
 using test::WithoutConstruction;
 using test::WriteWholeFile;
 using Phrases = std::vector<std::string>;
+
+const HRESULT kFileNotFound = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+const HRESULT kAccessDenied = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+const HRESULT kSharingViolation = HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
 
 const test::TestPhraseTable& Table()
 {
@@ -182,13 +187,16 @@ TEST(SaveIgnoredPhrases, UnwritableFileReportsTheErrorCodeAndLosesNothing)
     WriteWholeFile(file, before);
 
     const auto run = RunScenarioCapturingDebugOutput("unwritable_file");
-    ASSERT_GT(run.exitCode, 0); // the positive last-error code of the failed write
+    // The last-error code of the failed write, as a failure of facility Win32.
+    ASSERT_LT(run.exitCode, 0);
+    ASSERT_EQ(HRESULT_FACILITY(run.exitCode), FACILITY_WIN32);
     EXPECT_EQ(
         WithoutConstruction(run.debugLines),
         Lines({TraceUntilFolderCheck("CPelrinEngine::SaveIgnoredPhrases", appData),
                {FolderExists(appData)},
                TraceAfterFolderFound(appData),
-               {"CPelrinEngine::SaveIgnoredPhrases-3, error: " + std::to_string(run.exitCode)}}));
+               {"CPelrinEngine::SaveIgnoredPhrases-3, error: " +
+                std::to_string(HRESULT_CODE(run.exitCode))}}));
     EXPECT_EQ(ReadWholeFile(file), before);
 }
 
@@ -232,6 +240,29 @@ TEST(LoadIgnoredPhrases, WithoutAPositiveCountNothingIsLoadedAndTheResultIsSucce
     }
 }
 
+TEST(LoadIgnoredPhrases, AFileThatIsThereButCannotBeReadFailsAndLoadsNothing)
+{
+    // A folder in its place; a file that another program holds open without sharing.
+    const std::string folderInPlace = FreshScratchFolder("unreadable_folder");
+    std::filesystem::create_directories(IniFile(folderInPlace));
+    {
+        const AppDataRedirect redirect(folderInPlace);
+        PelrinEngineImpl impl(Table().get());
+        EXPECT_EQ(LoadIgnoredPhrases(impl), kAccessDenied);
+        impl.m_ignoredPhrases = {"plum jam"};
+        EXPECT_EQ(SaveIgnoredPhrases(impl), kAccessDenied);
+    }
+    const std::string held = FreshScratchFolder("unreadable_held");
+    WriteWholeFile(IniFile(held), "[Ignore]\r\nCount=1\r\nPhrase0=plum jam\r\n");
+    const UniqueFileHandle holder(
+        CreateFileA(IniFile(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
+    const AppDataRedirect redirect(held);
+    PelrinEngineImpl impl(Table().get());
+    EXPECT_EQ(LoadIgnoredPhrases(impl), kSharingViolation);
+    EXPECT_TRUE(impl.m_ignoredPhrases.empty());
+}
+
 TEST(LoadIgnoredPhrases, ValuesComeBackCutTo255Bytes)
 {
     const std::string appData = FreshScratchFolder("long_value");
@@ -253,14 +284,14 @@ PELRIN_SCENARIO(count_beyond_keys)
     return Items(impl.m_ignoredPhrases) == Phrases{"apple tart", "plum jam"} ? hr : -1;
 }
 
-TEST(LoadIgnoredPhrases, CountBeyondTheKeysTracesEachMissingKeyAndReturnsThePositiveCode)
+TEST(LoadIgnoredPhrases, CountBeyondTheKeysLoadsThePresentOnesAndFailsWithTheLastKeysCode)
 {
     // Keys 1 and 4 are missing, 3 is empty, 5 is past the count.
     const std::string appData = FreshScratchFolder("count_beyond_keys");
     WriteWholeFile(IniFile(appData), "[Ignore]\r\nCount=5\r\nPhrase0=apple tart\r\n"
                                      "Phrase2=plum jam\r\nPhrase3=\r\nPhrase5=date loaf\r\n");
     const auto run = RunScenarioCapturingDebugOutput("count_beyond_keys");
-    EXPECT_EQ(run.exitCode, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(run.exitCode, kFileNotFound);
     EXPECT_EQ(WithoutConstruction(run.debugLines),
               Lines({TraceUntilFolderCheck("CPelrinEngine::LoadIgnoredPhrases", appData),
                      {FolderExists(appData)},
@@ -268,7 +299,7 @@ TEST(LoadIgnoredPhrases, CountBeyondTheKeysTracesEachMissingKeyAndReturnsThePosi
                      {"CPelrinEngine::LoadIgnoredPhrases-3, Phrase1: error: 2",
                       "CPelrinEngine::LoadIgnoredPhrases-3, Phrase3: error: 2",
                       "CPelrinEngine::LoadIgnoredPhrases-3, Phrase4: error: 2",
-                      "CPelrinEngine::LoadIgnoredPhrases-4, hr: 2"}}));
+                      "CPelrinEngine::LoadIgnoredPhrases-4, hr: -2147024894"}}));
 }
 
 PELRIN_SCENARIO(huge_count)
@@ -287,7 +318,7 @@ TEST(LoadIgnoredPhrases, HugeCountReturnsPromptlyWithEveryKeyTheFileHolds)
     const ULONGLONG start = GetTickCount64();
     const auto run = RunScenarioCapturingDebugOutput("huge_count");
     EXPECT_LT(GetTickCount64() - start, 30000u);
-    EXPECT_EQ(run.exitCode, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(run.exitCode, kFileNotFound);
 
     // The first 1024 missing keys one by one (1 to 6, 8 to 1025), then one
     // line for each run of missing keys.
@@ -303,7 +334,7 @@ TEST(LoadIgnoredPhrases, HugeCountReturnsPromptlyWithEveryKeyTheFileHolds)
             {{"CPelrinEngine::LoadIgnoredPhrases-3, Phrase1025: error: 2",
               "CPelrinEngine::LoadIgnoredPhrases-3, Phrase1026 to Phrase1999999999: error: 2",
               "CPelrinEngine::LoadIgnoredPhrases-3, Phrase2000000001 to Phrase2147483646: error: 2",
-              "CPelrinEngine::LoadIgnoredPhrases-4, hr: 2"}}));
+              "CPelrinEngine::LoadIgnoredPhrases-4, hr: -2147024894"}}));
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,47 @@ std::wstring PathOfLength(std::size_t length)
     return path + file;
 }
 
+// --- Clients on other threads ---
+
+DWORD WINAPI RunInMultithreadedApartment(void* work)
+{
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (SUCCEEDED(init)) {
+        (*static_cast<const std::function<void()>*>(work))();
+        CoUninitialize();
+    }
+    return static_cast<DWORD>(init);
+}
+
+// Runs each piece of work on a thread of its own in the multithreaded
+// apartment, serving calls into this thread's apartment until all are done.
+void RunOnMultithreadedThreads(const std::vector<std::function<void()>>& works)
+{
+    std::vector<UniqueHandle> threads;
+    for (const auto& work : works)
+        threads.emplace_back(CreateThread(nullptr, 0, &RunInMultithreadedApartment,
+                                          const_cast<std::function<void()>*>(&work), 0, nullptr));
+    for (const UniqueHandle& thread : threads) {
+        HANDLE handle = thread.get();
+        DWORD index = 0;
+        EXPECT_EQ(CoWaitForMultipleHandles(0, 60000, 1, &handle, &index), S_OK);
+        DWORD exitCode = ~0u;
+        EXPECT_TRUE(GetExitCodeThread(handle, &exitCode) && exitCode == S_OK) << exitCode;
+    }
+}
+
+// The number of phrases MatchWord("at") answers, or -1 when it fails.
+long PhrasesOfAt(IPelrinEngine* engine)
+{
+    const UniqueBstr word(SysAllocString(L"at"));
+    UniqueVariant phrases;
+    LONG upper = -1;
+    if (FAILED(engine->MatchWord(word.get(), phrases.addressof())) || V_VT(&phrases.get()) != (VT_ARRAY | VT_VARIANT) ||
+        FAILED(SafeArrayGetUBound(V_ARRAY(&phrases.get()), 1, &upper)))
+        return -1;
+    return upper + 1;
+}
+
 // --- regsvr32 ---
 
 // Runs the prefix's regsvr32 on `dll` and returns its exit code.
@@ -243,8 +285,11 @@ protected:
     {
         const std::string version = std::string(kTypeLibKey) + "\\1.0";
         EXPECT_EQ(DefaultValue(version), L"Pelrin 1.0 Type Library");
-        EXPECT_EQ(DefaultValue(version + "\\409\\" + test::kTypeLibPlatform), module);
-        EXPECT_FALSE(KeyExists(version + "\\409\\" + test::kOtherTypeLibPlatform));
+        // Under its own locale, and locale 0 for COM's marshaler.
+        for (const char* locale : {"\\409\\", "\\0\\"}) {
+            EXPECT_EQ(DefaultValue(version + locale + test::kTypeLibPlatform), module) << locale;
+            EXPECT_FALSE(KeyExists(version + locale + test::kOtherTypeLibPlatform)) << locale;
+        }
         EXPECT_EQ(DefaultValue(version + "\\HELPDIR"), FolderOf(module) + L"\\");
         EXPECT_EQ(DefaultValue(std::string(kInterfaceKey) + "\\TypeLib"),
                   L"{EDBA7DC1-775A-11D3-B1D4-00104BC9635C}");
@@ -282,6 +327,50 @@ TEST_F(SelfRegistrationTest, RegisterWritesTheScriptsEntriesAndTheTypeLibrary)
     EXPECT_EQ(ClassEntries(), ExpectedClassEntries(dll));
     ExpectTypeLibraryOf(dll);
     ExpectCreatableByProgId(dll);
+}
+
+// The engine lives in a single-threaded apartment: a client in the
+// multithreaded one, or a thread handed the engine by another, calls it
+// through COM's marshaler of automation interfaces, which reads the
+// registered type library.
+TEST_F(SelfRegistrationTest, ThreadsOfTheMultithreadedApartmentCreateAndShareTheEngine)
+{
+    ASSERT_EQ(Regsvr32(L"/s", BuiltDllPath()), 0u);
+    const long kPhrasesOfAt = 3;
+
+    // Created in the multithreaded apartment, called from two of its threads.
+    HRESULT created = E_FAIL;
+    long answers[2] = {-1, -1};
+    RunOnMultithreadedThreads({[&] {
+        ComPtr<IPelrinEngine> engine;
+        created = CoCreateInstance(CLSID_PelrinEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IPelrinEngine,
+                                   engine.addressofVoid());
+        if (FAILED(created))
+            return;
+        RunOnMultithreadedThreads({[&] { answers[0] = PhrasesOfAt(engine.get()); },
+                                   [&] { answers[1] = PhrasesOfAt(engine.get()); }});
+    }});
+    EXPECT_EQ(created, S_OK);
+    EXPECT_EQ(answers[0], kPhrasesOfAt);
+    EXPECT_EQ(answers[1], kPhrasesOfAt);
+
+    // Created here, handed to a thread of the multithreaded apartment.
+    ComPtr<IPelrinEngine> engine;
+    ASSERT_EQ(CoCreateInstance(CLSID_PelrinEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IPelrinEngine,
+                               engine.addressofVoid()),
+              S_OK);
+    IStream* stream = nullptr;
+    ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(IID_IPelrinEngine, engine.get(), &stream), S_OK);
+    HRESULT unmarshalled = E_FAIL;
+    long answer = -1;
+    RunOnMultithreadedThreads({[&] {
+        ComPtr<IPelrinEngine> proxy;
+        unmarshalled = CoGetInterfaceAndReleaseStream(stream, IID_IPelrinEngine, proxy.addressofVoid());
+        if (SUCCEEDED(unmarshalled))
+            answer = PhrasesOfAt(proxy.get());
+    }});
+    EXPECT_EQ(unmarshalled, S_OK);
+    EXPECT_EQ(answer, kPhrasesOfAt);
 }
 
 TEST_F(SelfRegistrationTest, RegisteringTwiceRewritesTheClassKeyWhole)

@@ -112,6 +112,19 @@ Else
     Check InStr(Joined(loader.MatchWord("in")), "in order to") > 0, "a loaded phrase is still offered"
     loader.LoadIgnoredPhrases
     Check Joined(loader.GetIgnoredPhrases()) = "end result|in order to|prior to", "loading twice adds nothing"
+
+    ' Another program holds the settings file open: saving fails, and says so.
+    ' (&H1A: the user's application-data folder.)
+    Dim holder
+    Set holder = CreateObject("Scripting.FileSystemObject").OpenTextFile( _
+        CreateObject("Shell.Application").NameSpace(&H1A).Self.Path & "\Pelrin\Pelrin.ini", 8)
+    On Error Resume Next
+    engine.SaveIgnoredPhrases
+    number = Err.Number
+    On Error GoTo 0
+    holder.Close
+    Check number = &H80070020, "saving into a file another program holds open fails with " & _
+        "its sharing violation, not " & Hex(number)
 End If
 
 If failures = 0 Then
