@@ -54,9 +54,11 @@ ClearIgnoredPhrases SaveIgnoredPhrases LoadIgnoredPhrases " ] || fail "include/p
 # The x64 MSI's files, as it installs them.
 mkdir "$scratch/msi" && (cd "$scratch/msi" && msiextract "$msi" >/dev/null) || fail "cannot extract $msi"
 msi_root=$(dirname "$(find "$scratch/msi" -name README.md | head -n 1)")
+# The 32-bit DLL goes to the 32-bit program folder, a tree of its own.
+msi_x86_root=$(dirname "$(dirname "$(find "$scratch/msi" -path '*/x86/PELRIN.DLL' | head -n 1)")")
 
 for path in "$@"; do
-  found=$(grep -rlF "$path" "$root" "$msi_root" "$msi")
+  found=$(grep -rlF "$path" "$root" "$scratch/msi" "$msi")
   [ -z "$found" ] || fail "the build path $path is in: $found"
 done
 
@@ -70,6 +72,7 @@ grep -o '[A-Za-z0-9_.-]*[\\/][A-Za-z0-9_.\\/-]*' "$root/README.md" | sed 's/\.*$
   [ -d "$root/$first" ] || continue
   for tree in "$root" "$msi_root"; do
     [ "$tree" = "$msi_root" ] && [ "$first" = 1.0.0.1 ] && continue
+    [ "$tree" = "$msi_root" ] && [ "$first" = x86 ] && tree=$msi_x86_root
     [ -e "$tree/$path" ] || [ -e "$tree/$path.exe" ] ||
       printf 'FAIL: the README names %s, which is not in %s\n' "$name" "$(basename "$tree")"
   done
