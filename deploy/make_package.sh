@@ -55,8 +55,16 @@ for table in File MsiFileHash; do msiinfo export "$part" $table > "$work/tables/
 "$tool" file-versions "$work/tables" "$work/files.txt" "$work/files"
 for table in File MsiFileHash; do msibuild "$part" -i "$work/tables/$table.idt"; done
 
+# The package's content: every table and the cabinet, not the summary, where
+# wixl left a package code of its own choosing, random on every build.
+content() {
+  for table in $(msiinfo tables "$part" | LC_ALL=C sort); do
+    [ "$table" = _SummaryInformation ] || msiinfo export "$part" "$table"
+  done
+  msiinfo extract "$part" pelrin.cab
+}
 summary() { msiinfo suminfo "$part" | sed -n "s/^$1: //p"; }
-msibuild "$part" -s "$(summary Subject)" "$(summary Author)" "$(summary Template)" "{$(guid "$(sha256sum < "$part")")}"
+msibuild "$part" -s "$(summary Subject)" "$(summary Author)" "$(summary Template)" "{$(guid "$(content | sha256sum)")}"
 
 for table in Component Directory File MsiFileHash Property Registry Upgrade; do
   msiinfo export "$part" $table > "$work/tables/$table.idt"
