@@ -49,13 +49,6 @@ private:
     SAFEARRAY* m_array;
 };
 
-[[noreturn]] void ThrowFailure(const char* method, HRESULT hr)
-{
-    char text[96];
-    std::snprintf(text, sizeof text, "%s failed (0x%08lX)", method, static_cast<unsigned long>(hr));
-    throw EngineFailure(text);
-}
-
 } // namespace
 
 ActivationContext::~ActivationContext()
@@ -136,6 +129,30 @@ HRESULT ReadStringList(const VARIANT& list, std::vector<std::string>& strings)
     return hr;
 }
 
+namespace {
+
+// One question to the engine and its list of strings; a failure throws.
+std::vector<std::string> Ask(IPelrinEngine* engine, HRESULT (STDMETHODCALLTYPE IPelrinEngine::*method)(BSTR, VARIANT*),
+                             const char* name, const std::string& question)
+{
+    UniqueBstr text;
+    HRESULT hr = NarrowToBstr(question, text.addressof(), CP_UTF8);
+    UniqueVariant answer;
+    if (SUCCEEDED(hr))
+        hr = (engine->*method)(text.get(), answer.addressof());
+    std::vector<std::string> strings;
+    if (SUCCEEDED(hr))
+        hr = ReadStringList(answer.get(), strings);
+    if (FAILED(hr)) {
+        char message[96];
+        std::snprintf(message, sizeof message, "%s failed (0x%08lX)", name, static_cast<unsigned long>(hr));
+        throw EngineFailure(message);
+    }
+    return strings;
+}
+
+} // namespace
+
 HRESULT ReadIgnoredPhrases(IPelrinEngine* engine, std::vector<std::string>& phrases, HRESULT& loadResult)
 {
     // Version 1.0.0.1 of the engine has no LoadIgnoredPhrases: its table of
@@ -155,32 +172,12 @@ HRESULT ReadIgnoredPhrases(IPelrinEngine* engine, std::vector<std::string>& phra
 
 std::vector<std::string> EnginePhraseSource::PhrasesStartingWith(const std::string& word)
 {
-    UniqueBstr question;
-    HRESULT hr = NarrowToBstr(word, question.addressof(), CP_UTF8);
-    UniqueVariant answer;
-    if (SUCCEEDED(hr))
-        hr = m_engine->MatchWord(question.get(), answer.addressof());
-    std::vector<std::string> phrases;
-    if (SUCCEEDED(hr))
-        hr = ReadStringList(answer.get(), phrases);
-    if (FAILED(hr))
-        ThrowFailure("MatchWord", hr);
-    return phrases;
+    return Ask(m_engine, &IPelrinEngine::MatchWord, "MatchWord", word);
 }
 
 std::vector<std::string> EnginePhraseSource::AlternatesOf(const std::string& phrase)
 {
-    UniqueBstr question;
-    HRESULT hr = NarrowToBstr(phrase, question.addressof(), CP_UTF8);
-    UniqueVariant answer;
-    if (SUCCEEDED(hr))
-        hr = m_engine->LookupAlternatePhrases(question.get(), answer.addressof());
-    std::vector<std::string> alternates;
-    if (SUCCEEDED(hr))
-        hr = ReadStringList(answer.get(), alternates);
-    if (FAILED(hr))
-        ThrowFailure("LookupAlternatePhrases", hr);
-    return alternates;
+    return Ask(m_engine, &IPelrinEngine::LookupAlternatePhrases, "LookupAlternatePhrases", phrase);
 }
 
 } // namespace pelrin::check

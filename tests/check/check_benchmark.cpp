@@ -14,6 +14,7 @@
 #include "check/file_input_win.h"
 #include "check/phrase_checker.h"
 #include "tests/server/pelrin_dll_exports.h"
+#include "tests/support/benchmark_clock_win.h"
 
 #include <windows.h>
 
@@ -26,22 +27,11 @@ namespace {
 
 using namespace pelrin::check;
 
+using pelrin::test::Median;
+
 double NowMs()
 {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1e3;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return pelrin::test::NowNs() / 1e6;
 }
 
 // The engine's answers, with the time spent getting them, and beside each
