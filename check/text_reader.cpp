@@ -25,16 +25,31 @@ constexpr bool IsAsciiLetterOrDigit(char32_t c) noexcept
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-Kind Classify(char32_t c) noexcept
+constexpr Kind AsciiKind(char32_t c) noexcept
 {
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
         return Kind::Space;
     if (IsAsciiLetterOrDigit(c))
         return Kind::AsciiLetter;
-    if (c == '\'' || c == '-' || c == 0x2019 || c == 0x2010 || c == 0x2011)
+    if (c == '\'' || c == '-')
         return Kind::Joiner;
+    return Kind::Punctuation;
+}
+
+// Most characters are ASCII: their kinds come from a table.
+constexpr auto kAsciiKinds = [] {
+    std::array<Kind, 0x80> kinds{};
+    for (char32_t c = 0; c < kinds.size(); ++c)
+        kinds[c] = AsciiKind(c);
+    return kinds;
+}();
+
+Kind Classify(char32_t c) noexcept
+{
     if (c < 0x80)
-        return Kind::Punctuation;
+        return kAsciiKinds[c];
+    if (c == 0x2019 || c == 0x2010 || c == 0x2011)
+        return Kind::Joiner;
     const bool mark = std::any_of(std::begin(kMarks), std::end(kMarks),
                                   [c](const Range& r) { return c >= r.first && c <= r.last; });
     return mark ? Kind::Punctuation : Kind::OtherLetter;
@@ -144,17 +159,29 @@ void Step(TextPosition& position, bool& afterCarriageReturn, char32_t c) noexcep
 
 std::optional<TextPosition> FindInvalidUtf8(std::string_view text) noexcept
 {
+    const std::size_t start = StartsWithByteOrderMark(text) ? 3 : 0;
+    std::size_t bad = start;
+    while (bad < text.size()) {
+        if (static_cast<unsigned char>(text[bad]) < 0x80) {
+            ++bad;
+            continue;
+        }
+        const Decoded c = Utf8At(text, bad);
+        if (c.length == 0)
+            break;
+        bad += c.length;
+    }
+    if (bad == text.size())
+        return std::nullopt;
+    // Only a text with an error pays for counting lines and columns.
     TextPosition position;
     bool afterCarriageReturn = false;
-    std::size_t offset = StartsWithByteOrderMark(text) ? 3 : 0;
-    while (offset < text.size()) {
+    for (std::size_t offset = start; offset < bad;) {
         const Decoded c = Utf8At(text, offset);
-        if (c.length == 0)
-            return position;
         Step(position, afterCarriageReturn, c.value);
         offset += c.length;
     }
-    return std::nullopt;
+    return position;
 }
 
 WordReader::WordReader(std::string_view text, Decoding decoding) noexcept
@@ -164,19 +191,20 @@ WordReader::WordReader(std::string_view text, Decoding decoding) noexcept
         m_offset = 3;
 }
 
-WordReader::Character WordReader::Peek(std::size_t offset) const noexcept
+inline WordReader::Character WordReader::Peek(std::size_t offset) const noexcept
 {
     if (offset >= m_text.size())
         return {};
-    if (m_decoding.singleByte) {
-        const auto byte = static_cast<unsigned char>(m_text[offset]);
-        return {byte < 0x80 ? char32_t{byte} : (*m_decoding.singleByte)[byte - 0x80u], 1};
-    }
+    const auto byte = static_cast<unsigned char>(m_text[offset]);
+    if (byte < 0x80)
+        return {byte, 1};
+    if (m_decoding.singleByte)
+        return {(*m_decoding.singleByte)[byte - 0x80u], 1};
     const Decoded c = Utf8At(m_text, offset);
     return {c.value, c.length};
 }
 
-void WordReader::Advance(const Character& c) noexcept
+inline void WordReader::Advance(const Character& c) noexcept
 {
     Step(m_position, m_afterCarriageReturn, c.value);
     m_offset += c.length;
@@ -187,9 +215,10 @@ bool WordReader::Next(Word& word)
     if (m_error)
         return false;
     bool punctuationSinceWord = false;
-    Character c = Peek(m_offset);
+    Character c;
     Kind kind = Kind::Space;
-    for (;; c = Peek(m_offset)) {
+    for (;;) {
+        c = Peek(m_offset);
         if (c.length == 0) {
             if (m_offset < m_text.size())
                 m_error = m_position;
@@ -210,15 +239,28 @@ bool WordReader::Next(Word& word)
     m_seenWord = true;
     for (;;) {
         if (kind == Kind::AsciiLetter) {
-            const auto ascii = static_cast<char>(c.value);
-            word.key.push_back(ascii >= 'A' && ascii <= 'Z' ? static_cast<char>(ascii - 'A' + 'a') : ascii);
+            // A run of ASCII letters and digits at once: the common case. None
+            // of them ends a line, so each moves the column by one.
+            std::size_t end = m_offset + 1;
+            while (end < m_text.size() && IsAsciiLetterOrDigit(static_cast<unsigned char>(m_text[end])))
+                ++end;
+            const std::size_t keyed = word.key.size();
+            word.key.append(m_text, m_offset, end - m_offset);
+            for (std::size_t i = keyed; i < word.key.size(); ++i) {
+                if (word.key[i] >= 'A' && word.key[i] <= 'Z')
+                    word.key[i] = static_cast<char>(word.key[i] - 'A' + 'a');
+            }
+            m_position.column += end - m_offset;
+            m_afterCarriageReturn = false;
+            m_offset = end;
         } else if (kind == Kind::Joiner) {
             word.key.push_back(c.value == '-' || c.value == 0x2010 || c.value == 0x2011 ? '-' : '\'');
+            Advance(c);
         } else {
             word.matchable = false;
             AppendUtf8(word.key, c.value);
+            Advance(c);
         }
-        Advance(c);
         word.end = m_offset;
 
         c = Peek(m_offset);
