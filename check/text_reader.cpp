@@ -239,18 +239,21 @@ bool WordReader::Next(Word& word)
     m_seenWord = true;
     for (;;) {
         if (kind == Kind::AsciiLetter) {
-            // A run of ASCII letters and digits at once: the common case. None
-            // of them ends a line, so each moves the column by one.
-            std::size_t end = m_offset + 1;
+            // The letter as decoded, then the ASCII letters and digits after
+            // it at once: the common case. None of them ends a line, so each
+            // moves the column by one.
+            const std::size_t next = m_offset + c.length;
+            std::size_t end = next;
             while (end < m_text.size() && IsAsciiLetterOrDigit(static_cast<unsigned char>(m_text[end])))
                 ++end;
             const std::size_t keyed = word.key.size();
-            word.key.append(m_text, m_offset, end - m_offset);
+            word.key.push_back(static_cast<char>(c.value));
+            word.key.append(m_text, next, end - next);
             for (std::size_t i = keyed; i < word.key.size(); ++i) {
                 if (word.key[i] >= 'A' && word.key[i] <= 'Z')
                     word.key[i] = static_cast<char>(word.key[i] - 'A' + 'a');
             }
-            m_position.column += end - m_offset;
+            m_position.column += 1 + (end - next);
             m_afterCarriageReturn = false;
             m_offset = end;
         } else if (kind == Kind::Joiner) {

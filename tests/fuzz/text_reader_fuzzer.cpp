@@ -43,6 +43,8 @@ const SingleByteTable& Windows1252Like()
         t[0x92 - 0x80] = 0x2019; // typographic apostrophe
         t[0x96 - 0x80] = 0x2013; // en dash
         t[0x81 - 0x80] = 0xD800; // a table may hold anything
+        t[0x83 - 0x80] = 'Q';
+        t[0x85 - 0x80] = '\n';
         return t;
     }();
     return table;
