@@ -31,7 +31,8 @@ std::vector<std::string> SplitAtSpaces(const std::string& phrase)
 }
 
 // The words read ahead of the search: a ring that grows to the longest
-// phrase tried, so reading reuses the words' storage.
+// phrase tried, so reading reuses the words' storage. Its size stays a power
+// of two, so an index wraps with a mask.
 class WordWindow {
 public:
     WordWindow(std::string_view text, Decoding decoding) : m_reader(text, decoding), m_ring(8) {}
@@ -55,10 +56,10 @@ public:
         return m_count >= count;
     }
     // The i-th word ahead; valid until the next Has.
-    Word& At(std::size_t i) { return m_ring[(m_head + i) % m_ring.size()]; }
+    Word& At(std::size_t i) { return m_ring[(m_head + i) & (m_ring.size() - 1)]; }
     void Drop(std::size_t count)
     {
-        m_head = (m_head + count) % m_ring.size();
+        m_head = (m_head + count) & (m_ring.size() - 1);
         m_count -= count;
     }
     std::size_t Read() const noexcept { return m_read; }
