@@ -161,7 +161,8 @@ private:
 
 void ReportFileError(const std::string& name, const char* what, DWORD error)
 {
-    std::fprintf(stderr, "%s: error: %s: %s\n", name.c_str(), what, pelrin::FormatSystemError(error));
+    const char* const text = error == ERROR_DIRECTORY ? "it is a folder" : pelrin::FormatSystemError(error);
+    std::fprintf(stderr, "%s: error: %s: %s\n", name.c_str(), what, text);
 }
 
 int Run(const Options& options)
