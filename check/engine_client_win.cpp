@@ -162,7 +162,7 @@ HRESULT ReadIgnoredPhrases(IPelrinEngine* engine, std::vector<std::string>& phra
     DISPID id = DISPID_UNKNOWN;
     loadResult = engine->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (loadResult == DISP_E_UNKNOWNNAME)
-        loadResult = S_FALSE;
+        loadResult = S_OK; // nothing to load, nothing lost
     else if (SUCCEEDED(loadResult))
         loadResult = engine->LoadIgnoredPhrases();
     UniqueVariant list;

@@ -52,7 +52,7 @@ private:
 HRESULT ReadStringList(const VARIANT& list, std::vector<std::string>& strings);
 
 // The user's ignore list: LoadIgnoredPhrases, where the engine has it, then
-// GetIgnoredPhrases. `loadResult` is what loading returned (S_FALSE for an
+// GetIgnoredPhrases. `loadResult` is what loading returned (S_OK for an
 // engine without a settings file); the result is that of reading the list.
 HRESULT ReadIgnoredPhrases(IPelrinEngine* engine, std::vector<std::string>& phrases, HRESULT& loadResult);
 

@@ -189,7 +189,7 @@ int Run(const Options& options)
                          static_cast<unsigned long>(listed));
             return 2;
         }
-        if (loaded != S_OK && loaded != S_FALSE)
+        if (loaded != S_OK)
             std::fprintf(stderr,
                          "pelrin-check: warning: the ignore list was not read in full (0x%08lX); "
                          "phrases it lists may be reported\n",
