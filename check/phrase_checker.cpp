@@ -85,8 +85,17 @@ PhraseChecker::PhraseChecker(PhraseSource& source, const std::vector<std::string
 
 std::vector<PhraseChecker::Candidate>& PhraseChecker::CandidatesOf(const std::string& key)
 {
-    if (const auto found = m_candidates.find(key); found != m_candidates.end())
-        return found->second;
+    // FNV-1a: words are short.
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (const char c : key)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask; m_slots[i].asked != 0; i = (i + 1) & mask) {
+        Asked& asked = m_asked[m_slots[i].asked - 1];
+        if (m_slots[i].hash == hash && asked.key == key)
+            return asked.candidates;
+    }
+
     std::vector<Candidate> candidates;
     for (std::string& phrase : m_source.PhrasesStartingWith(key)) {
         std::string folded = FoldAsciiCase(phrase);
@@ -95,7 +104,26 @@ std::vector<PhraseChecker::Candidate>& PhraseChecker::CandidatesOf(const std::st
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.words.size() > b.words.size(); });
-    return m_candidates.emplace(key, std::move(candidates)).first->second;
+    m_asked.push_back({key, std::move(candidates)});
+    if (m_asked.size() * 2 > m_slots.size()) {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (const Slot& slot : old) {
+            if (slot.asked != 0)
+                Index(slot.hash, slot.asked);
+        }
+    }
+    Index(hash, m_asked.size());
+    return m_asked.back().candidates;
+}
+
+void PhraseChecker::Index(std::uint64_t hash, std::size_t asked)
+{
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t i = hash & mask;
+    while (m_slots[i].asked != 0)
+        i = (i + 1) & mask;
+    m_slots[i] = {hash, asked};
 }
 
 const std::vector<std::string>& PhraseChecker::AlternatesOf(Candidate& candidate)

@@ -12,12 +12,13 @@
 #include "check/text_reader.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -57,7 +58,7 @@ public:
                                       const std::function<void(const Finding&)>& report);
 
     std::size_t WordsRead() const noexcept { return m_wordsRead; }
-    std::size_t DistinctWordsAsked() const noexcept { return m_candidates.size(); }
+    std::size_t DistinctWordsAsked() const noexcept { return m_asked.size(); }
 
 private:
     struct Candidate {
@@ -66,14 +67,28 @@ private:
         bool alternatesAsked = false;
         std::vector<std::string> alternates;
     };
-    // Longest first; ignored phrases left out.
-    // The map's nodes stay put, so a list outlives later insertions.
+    // A word asked, and its candidates: longest first, ignored ones left out.
+    struct Asked {
+        std::string key;
+        std::vector<Candidate> candidates;
+    };
+    // A deque's elements stay put, so a list outlives later insertions.
     std::vector<Candidate>& CandidatesOf(const std::string& key);
     const std::vector<std::string>& AlternatesOf(Candidate& candidate);
+    void Index(std::uint64_t hash, std::size_t asked);
 
     PhraseSource& m_source;
     std::unordered_set<std::string> m_ignored; // ASCII letters in lower case
-    std::unordered_map<std::string, std::vector<Candidate>> m_candidates;
+    std::deque<Asked> m_asked;
+    // Every word read is looked up, most of them often: an open-addressing
+    // table (linear probing, at most half full) of the words' hashes and
+    // places in m_asked (from 1; 0 for an empty slot) keeps a lookup to one
+    // or two cache lines.
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::size_t asked = 0;
+    };
+    std::vector<Slot> m_slots = std::vector<Slot>(1024);
     std::size_t m_wordsRead = 0;
 };
 

@@ -44,6 +44,17 @@ constexpr auto kAsciiKinds = [] {
     return kinds;
 }();
 
+// A byte's character in a key when it is an ASCII letter (in lower case) or
+// digit; 0 for every other byte.
+constexpr auto kKeyOf = [] {
+    std::array<char, 0x100> keys{};
+    for (char32_t c = 0; c < 0x80; ++c) {
+        if (IsAsciiLetterOrDigit(c))
+            keys[c] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return keys;
+}();
+
 Kind Classify(char32_t c) noexcept
 {
     if (c < 0x80)
@@ -244,15 +255,14 @@ bool WordReader::Next(Word& word)
             // moves the column by one.
             const std::size_t next = m_offset + c.length;
             std::size_t end = next;
-            while (end < m_text.size() && IsAsciiLetterOrDigit(static_cast<unsigned char>(m_text[end])))
+            while (end < m_text.size() && kKeyOf[static_cast<unsigned char>(m_text[end])] != 0)
                 ++end;
             const std::size_t keyed = word.key.size();
-            word.key.push_back(static_cast<char>(c.value));
-            word.key.append(m_text, next, end - next);
-            for (std::size_t i = keyed; i < word.key.size(); ++i) {
-                if (word.key[i] >= 'A' && word.key[i] <= 'Z')
-                    word.key[i] = static_cast<char>(word.key[i] - 'A' + 'a');
-            }
+            word.key.resize(keyed + 1 + (end - next));
+            char* key = word.key.data() + keyed;
+            *key++ = kKeyOf[c.value];
+            for (std::size_t i = next; i < end; ++i)
+                *key++ = kKeyOf[static_cast<unsigned char>(m_text[i])];
             m_position.column += 1 + (end - next);
             m_afterCarriageReturn = false;
             m_offset = end;

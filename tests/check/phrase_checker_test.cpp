@@ -128,6 +128,14 @@ TEST(PhraseChecker, FindsEachPhraseWhereItIsAndGivesInputErrorsTheirPlace)
                  line += "ab ";
              return line + "prior to";
          }(), false, {{1, 10'500'001, "prior to", {"before", "ahead of"}}}},
+        {"a thousand distinct words, twice: each asked once", [] {
+             std::string text;
+             for (int pass = 0; pass < 2; ++pass) {
+                 for (int i = 0; i < 1000; ++i)
+                     text += "w" + std::to_string(i) + " ";
+             }
+             return text + "prior to";
+         }(), false, {{1, 9781, "prior to", {"before", "ahead of"}}}},
         // Not UTF-8: nothing is reported, not even what comes before.
         {"stray continuation byte", "prior to\nprior \x80 to", false, {}, TextPosition{2, 7}},
         {"overlong form", "\xC0\xAF", false, {}, TextPosition{1, 1}},
