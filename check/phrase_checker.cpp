@@ -90,7 +90,7 @@ std::vector<PhraseChecker::Candidate>& PhraseChecker::CandidatesOf(const std::st
     for (const char c : key)
         hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = hash & mask; m_slots[i].asked != 0; i = (i + 1) & mask) {
+    for (auto i = static_cast<std::size_t>(hash) & mask; m_slots[i].asked != 0; i = (i + 1) & mask) {
         Asked& asked = m_asked[m_slots[i].asked - 1];
         if (m_slots[i].hash == hash && asked.key == key)
             return asked.candidates;
@@ -120,7 +120,7 @@ std::vector<PhraseChecker::Candidate>& PhraseChecker::CandidatesOf(const std::st
 void PhraseChecker::Index(std::uint64_t hash, std::size_t asked)
 {
     const std::size_t mask = m_slots.size() - 1;
-    std::size_t i = hash & mask;
+    auto i = static_cast<std::size_t>(hash) & mask;
     while (m_slots[i].asked != 0)
         i = (i + 1) & mask;
     m_slots[i] = {hash, asked};
