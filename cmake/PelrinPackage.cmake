@@ -26,6 +26,11 @@ install(FILES "${generated}/pelrin.h" "${generated}/pelrin_i.c" "${generated}/pe
         DESTINATION include)
 install(FILES examples/match_word.vbs examples/match_word.js examples/match_word.cpp examples/which_engine.vbs
         DESTINATION examples)
+# pelrin-check of each bitness beside its DLL (it falls back to registration-free
+# use there), and the VBScript version with the sample text.
+install(PROGRAMS $<TARGET_FILE:pelrin_check> DESTINATION x64)
+install(PROGRAMS "${PELRIN_WIN32_BUILD_DIR}/check/pelrin-check.exe" DESTINATION x86)
+install(FILES examples/check_text.vbs examples/sample.txt DESTINATION examples)
 install(FILES deploy/user_readme.md DESTINATION . RENAME README.md)
 install(FILES LICENSE.txt DESTINATION .)
 

@@ -29,6 +29,11 @@ for entry in x64/PELRIN.DLL x64/pelrin.tlb x86/PELRIN.DLL x86/pelrin.tlb include
              x64/Pelrin.Engine.manifest x64/regsvr_user.exe x86/Pelrin.Engine.manifest x86/regsvr_user.exe; do
   [ -s "$root/$entry" ] || fail "$entry missing from $zip"
 done
+for entry in x64/pelrin-check.exe x86/pelrin-check.exe examples/check_text.vbs examples/sample.txt; do
+  [ -s "$root/$entry" ] || fail "$entry missing from $zip"
+done
+"$objdump" -f "$root/x64/pelrin-check.exe" | grep -q 'pei-x86-64$' || fail "x64 pelrin-check is not x86-64"
+"$objdump" -f "$root/x86/pelrin-check.exe" | grep -q 'pei-i386$' || fail "x86 pelrin-check is not i386"
 "$objdump" -f "$root/x64/PELRIN.DLL" | grep -q 'pei-x86-64$' || fail "x64 DLL is not x86-64"
 "$objdump" -f "$root/x86/PELRIN.DLL" | grep -q 'pei-i386$' || fail "x86 DLL is not i386"
 "$objdump" -f "$root/1.0.0.1/x64/PELRIN.DLL" | grep -q 'pei-x86-64$' || fail "1.0.0.1 x64 DLL is not x86-64"

@@ -85,6 +85,8 @@ for arch in $arches; do
   view "$(tool $arch reg.exe)" HKCR | diff -u "$work/package-$arch.txt" - || fail "the refused package changed the registry"
   (cd "$programs/Pelrin/examples" && run "$(tool $arch cscript.exe)" //nologo match_word.vbs at) |
     diff -u "$expected" - || fail "$arch cscript match_word.vbs at"
+  (cd "$programs/Pelrin/examples" && run "$(folder $arch)/pelrin-check.exe" sample.txt) |
+    grep -qx 'sample.txt:3:1: "In order to" -> "to"' || fail "$arch pelrin-check.exe sample.txt"
 done
 
 run msiexec /x "Z:$msi" /qn || fail "msiexec /x exited $?"

@@ -11,6 +11,7 @@
 #include "server/module.h"
 #include "server/pelrin_engine.h"
 #include "tests/server/built_dll_path.h"
+#include "tests/support/benchmark_clock_win.h"
 
 #include <windows.h>
 #include <oleauto.h>
@@ -25,20 +26,10 @@ namespace {
 
 using pelrin::ComPtr;
 using pelrin::test::BuiltDllPath;
+using pelrin::test::Median;
+using pelrin::test::NowNs;
 using pelrin::UniqueBstr;
 using pelrin::UniqueVariant;
-
-double NowNs()
-{
-    static const double ticksPerNs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1e9;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerNs;
-}
 
 // Nanoseconds per call of `call` over one round of `calls` calls.
 double TimeRound(const std::function<void()>& call, int calls)
@@ -47,12 +38,6 @@ double TimeRound(const std::function<void()>& call, int calls)
     for (int i = 0; i < calls; ++i)
         call();
     return (NowNs() - start) / calls;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // A bare OutputDebugStringA of a typical message: what MatchWord sends on entry.
