@@ -2,13 +2,13 @@
 // with its plainer alternates, as prose linters do. A client of the engine's
 // public COM interface only.
 
+#include "base/win_owners.h"
 #include "check/engine_client_win.h"
 #include "check/file_input_win.h"
 #include "check/finding_printer.h"
 #include "check/phrase_checker.h"
 #include "check/resource_ids.h"
 #include "diag/sysex.h"
-#include "diag/win_owners.h"
 
 #include <windows.h>
 

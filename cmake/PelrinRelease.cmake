@@ -1,6 +1,6 @@
 # The library's version: one cache variable, PELRIN_VERSION, chooses 1.0.0.5
 # (the current release) or 1.0.0.1 (the earlier one, still built for its
-# clients). It becomes the header "diag/release.h" of constexpr facts that the
+# clients). It becomes the header "base/release.h" of constexpr facts that the
 # code reads where each behaviour lives.
 set(PELRIN_VERSION "1.0.0.5" CACHE STRING "Version of PELRIN.DLL to build: 1.0.0.5 or 1.0.0.1")
 set_property(CACHE PELRIN_VERSION PROPERTY STRINGS 1.0.0.5 1.0.0.1)
@@ -23,7 +23,7 @@ function(pelrin_release_library version target)
   endif()
   set(PELRIN_RELEASE_VERSION "${version}")
   set(dir "${PROJECT_BINARY_DIR}/generated/release-${version}")
-  configure_file("${PROJECT_SOURCE_DIR}/cmake/release.h.in" "${dir}/diag/release.h" @ONLY)
+  configure_file("${PROJECT_SOURCE_DIR}/cmake/release.h.in" "${dir}/base/release.h" @ONLY)
   add_library(${target} INTERFACE)
   target_include_directories(${target} INTERFACE "${dir}")
 endfunction()

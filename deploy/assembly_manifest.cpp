@@ -33,10 +33,10 @@ bool SameText(const std::string& a, const std::string& b)
            });
 }
 
-std::optional<std::string> StringAt(const std::vector<test::RegistryEntry>& entries, const std::string& key,
+std::optional<std::string> StringAt(const std::vector<RegistryEntry>& entries, const std::string& key,
                                     const std::string& valueName)
 {
-    for (const test::RegistryEntry& entry : entries) {
+    for (const RegistryEntry& entry : entries) {
         if (entry.valueName && SameText(entry.key, key) && SameText(*entry.valueName, valueName)) {
             const auto* bytes = reinterpret_cast<const char*>(entry.value.data.data());
             return std::string(bytes, strnlen(bytes, entry.value.data.size()));
@@ -54,11 +54,11 @@ struct RegisteredClass {
 };
 
 // The class whose in-process server is the module.
-RegisteredClass ModuleClass(const std::vector<test::RegistryEntry>& entries)
+RegisteredClass ModuleClass(const std::vector<RegistryEntry>& entries)
 {
     const std::string prefix = "HKCR\\CLSID\\";
     const std::string suffix = "\\InprocServer32";
-    for (const test::RegistryEntry& entry : entries) {
+    for (const RegistryEntry& entry : entries) {
         if (!entry.valueName || !entry.valueName->empty() || entry.key.rfind(prefix, 0) != 0 ||
             entry.key.size() <= prefix.size() + suffix.size() ||
             !SameText(entry.key.substr(entry.key.size() - suffix.size()), suffix))
@@ -78,7 +78,7 @@ RegisteredClass ModuleClass(const std::vector<test::RegistryEntry>& entries)
 } // namespace
 
 std::string AssemblyManifest(const AssemblyFile& file, const IdlIdentities& idl,
-                             const std::vector<test::RegistryEntry>& registered)
+                             const std::vector<RegistryEntry>& registered)
 {
     const RegisteredClass registeredClass = ModuleClass(registered);
     if (std::none_of(idl.classes.begin(), idl.classes.end(),

@@ -7,9 +7,9 @@
 // DllUnregisterServer leaves in place. The usage text (kUsage) lists the
 // switches and exit codes.
 
-#include "diag/com_ptr.h"
-#include "diag/win_owners.h"
-#include "server/type_library_key.h"
+#include "base/com_ptr.h"
+#include "base/win_owners.h"
+#include "server/registry/type_library_key.h"
 
 #include <objbase.h>
 #include <oleauto.h>

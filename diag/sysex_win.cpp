@@ -1,4 +1,4 @@
-#include "diag/com_ptr.h"
+#include "base/com_ptr.h"
 #include "diag/sysex.h"
 #include "diag/sysex_win.h"
 

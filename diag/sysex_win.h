@@ -1,7 +1,7 @@
 #pragma once
 // Conversions shared by the error record and its dialog (Windows only).
 
-#include "diag/win_owners.h"
+#include "base/win_owners.h"
 
 #include <string>
 

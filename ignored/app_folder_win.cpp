@@ -1,8 +1,8 @@
 #include "ignored/app_folder.h"
 
-#include "diag/last_error_win.h"
+#include "base/last_error_win.h"
+#include "base/win_owners.h"
 #include "diag/trace.h"
-#include "diag/win_owners.h"
 #include "engine/pelrin_engine_impl.h"
 
 #include <cstring>

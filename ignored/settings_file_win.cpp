@@ -1,8 +1,8 @@
 #include "ignored/settings_file.h"
 
-#include "diag/last_error_win.h"
+#include "base/last_error_win.h"
+#include "base/win_owners.h"
 #include "diag/trace.h"
-#include "diag/win_owners.h"
 #include "ignored/phrase_keys.h"
 
 #include <windows.h>

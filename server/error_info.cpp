@@ -1,6 +1,6 @@
 #include "server/error_info.h"
 
-#include "diag/com_ptr.h"
+#include "base/com_ptr.h"
 
 #include <oleauto.h>
 

@@ -1,6 +1,7 @@
 #include "server/pelrin_engine.h"
 
-#include "diag/com_ptr.h"
+#include "base/com_ptr.h"
+#include "base/string_conversion.h"
 #include "diag/trace.h"
 #include "engine/engine_error.h"
 #include "engine/phrase_table.h"
@@ -10,7 +11,6 @@
 #include "server/method_barrier.h"
 #include "server/module.h"
 #include "server/string_array_result.h"
-#include "server/string_conversion.h"
 #include "server/type_info_cache.h"
 
 #include <iterator>

@@ -3,7 +3,7 @@
 // serves IUnknown, IDispatch and IPelrinEngine; IDispatch is answered from the
 // type library. Each object owns one PelrinEngineImpl for its whole life.
 
-#include "diag/release.h"
+#include "base/release.h"
 #include "engine/pelrin_engine_impl.h"
 #include "engine/phrase_table.h"
 #include "server/pelrin.h"

@@ -1,9 +1,9 @@
 #include "server/registration.h"
 
-#include "diag/com_ptr.h"
-#include "diag/last_error_win.h"
-#include "diag/win_owners.h"
-#include "server/type_library_key.h"
+#include "base/com_ptr.h"
+#include "base/last_error_win.h"
+#include "base/win_owners.h"
+#include "server/registry/type_library_key.h"
 
 #include <oleauto.h>
 

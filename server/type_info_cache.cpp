@@ -1,7 +1,7 @@
 #include "server/type_info_cache.h"
 
-#include "diag/com_ptr.h"
-#include "diag/win_owners.h"
+#include "base/com_ptr.h"
+#include "base/win_owners.h"
 #include "server/module.h"
 #include "server/pelrin.h"
 

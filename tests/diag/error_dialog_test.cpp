@@ -5,9 +5,9 @@
 // inspects and closes it. The tests run on a desktop of their own, so other
 // programs in the same Wine prefix (and their lack of a display) do not matter.
 
+#include "base/win_owners.h"
 #include "diag/error_dialog_template.h"
 #include "diag/sysex.h"
-#include "diag/win_owners.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The platform side of error records: system texts, publishing as the
 // thread's COM error and rebuilding from what a caller receives.
 
-#include "diag/com_ptr.h"
+#include "base/com_ptr.h"
 #include "diag/sysex.h"
 #include "diag/sysex_win.h"
 

@@ -3,7 +3,7 @@
 // set; 1.0.0.1 looks up any ASCII first byte and counts an emptied set as no
 // match.
 
-#include "diag/release.h"
+#include "base/release.h"
 #include "engine/pelrin_engine_impl.h"
 #include "engine/word_lookup.h"
 #include "tests/support/test_phrase_table.h"

@@ -2,7 +2,7 @@
 // the list, the first-character rules of each version, and taking loaded
 // phrases off the list.
 
-#include "diag/release.h"
+#include "base/release.h"
 #include "engine/engine_error.h"
 #include "engine/word_lookup.h"
 #include "ignored/ignored_list.h"

@@ -1,9 +1,9 @@
 // IDispatch of the engine object, answered from the type library that
 // PELRIN.DLL carries, registered in the test prefix by each test.
 
-#include "diag/release.h"
+#include "base/release.h"
 #include "server/pelrin_engine.h"
-#include "server/type_library_key.h"
+#include "server/registry/type_library_key.h"
 #include "tests/ignored/app_data_scratch_win.h"
 #include "tests/server/bitness.h"
 #include "tests/server/engine_test_support.h"

@@ -2,7 +2,7 @@
 // their results, the conversion of their string arguments, word matching,
 // alternate lookup, the ignored-phrase list, and running out of memory.
 
-#include "diag/release.h"
+#include "base/release.h"
 #include "server/pelrin_engine.h"
 #include "tests/server/com_test_objects.h"
 #include "tests/server/engine_test_support.h"

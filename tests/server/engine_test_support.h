@@ -2,9 +2,9 @@
 // Helpers of the engine object's tests: creating engines over test tables,
 // making BSTRs, and reading string-array results with their shape checked.
 
-#include "diag/com_ptr.h"
-#include "diag/release.h"
-#include "diag/win_owners.h"
+#include "base/com_ptr.h"
+#include "base/release.h"
+#include "base/win_owners.h"
 #include "engine/phrase_table.h"
 #include "server/pelrin.h"
 

@@ -2,7 +2,7 @@
 // debugger attached to the process records it: 1.0.0.5's checkpoints under
 // the trace level, or 1.0.0.1's own lines, sent whatever the level.
 
-#include "diag/release.h"
+#include "base/release.h"
 #include "server/pelrin_engine.h"
 #include "tests/server/engine_test_support.h"
 #include "tests/support/scenario.h"

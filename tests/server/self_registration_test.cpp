@@ -5,11 +5,11 @@
 // the prefix expect to find it.
 
 #include "server/pelrin.h"
+#include "server/registry/memory_registry.h"
 #include "tests/server/bitness.h"
 #include "tests/server/pelrin_dll_exports.h"
-#include "tests/server/registry_dump_win.h"
-#include "tests/server/shipped_script_entries.h"
-#include "server/memory_registry.h"
+#include "tests/server/registry/registry_dump_win.h"
+#include "tests/server/registry/shipped_script_entries.h"
 
 #include <objbase.h>
 

@@ -1,7 +1,7 @@
-#include "server/string_conversion.h"
+#include "base/string_conversion.h"
 
-#include "diag/last_error_win.h"
-#include "diag/win_owners.h"
+#include "base/last_error_win.h"
+#include "base/win_owners.h"
 
 #include <climits>
 #include <cwchar>

@@ -9,8 +9,8 @@
 //
 // The script language and the meaning of both modes: registry_script.h.
 
-#include "server/registry_access_win.h"
-#include "server/registry_script.h"
+#include "server/registry/registry_access_win.h"
+#include "server/registry/registry_script.h"
 
 #include <windows.h>
 

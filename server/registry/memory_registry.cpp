@@ -1,4 +1,4 @@
-#include "server/memory_registry.h"
+#include "server/registry/memory_registry.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
-namespace pelrin::test {
+namespace pelrin {
 namespace {
 
 constexpr std::size_t kMaxKeyNameChars = 255;
@@ -451,4 +451,4 @@ std::int32_t HostAnsiText::TextToInt32(const char* text, std::int32_t& number) c
     return 0;
 }
 
-} // namespace pelrin::test
+} // namespace pelrin

@@ -1,4 +1,4 @@
-#include "server/registry_script.h"
+#include "server/registry/registry_script.h"
 
 #include <algorithm>
 #include <array>

@@ -2,11 +2,11 @@
 // HKEY_CLASSES_ROOT redirected to a scratch key for the whole test, so no
 // test touches or depends on other registrations.
 
-#include "diag/win_owners.h"
-#include "server/registry_script_win.h"
-#include "tests/server/registry_dump_win.h"
-#include "tests/server/shipped_script_entries.h"
-#include "server/memory_registry.h"
+#include "base/win_owners.h"
+#include "server/registry/memory_registry.h"
+#include "server/registry/registry_script_win.h"
+#include "tests/server/registry/registry_dump_win.h"
+#include "tests/server/registry/shipped_script_entries.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "server/registry_script_win.h"
+#include "server/registry/registry_script_win.h"
 
-#include "diag/last_error_win.h"
+#include "base/last_error_win.h"
 
-#include "diag/win_owners.h"
+#include "base/win_owners.h"
 
 #include <new>
 #include <string>

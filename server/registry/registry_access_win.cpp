@@ -1,6 +1,6 @@
-#include "server/registry_access_win.h"
+#include "server/registry/registry_access_win.h"
 
-#include "diag/last_error_win.h"
+#include "base/last_error_win.h"
 
 #include <oleauto.h>
 

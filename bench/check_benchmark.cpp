@@ -10,11 +10,11 @@
 // /usr/share/doc/*/copyright, skipping any that is not UTF-8, until it has
 // 1 MiB of text.
 
+#include "bench/benchmark_clock_win.h"
 #include "check/engine_client_win.h"
 #include "check/file_input_win.h"
 #include "check/phrase_checker.h"
 #include "tests/server/pelrin_dll_exports.h"
-#include "tests/support/benchmark_clock_win.h"
 
 #include <windows.h>
 

@@ -16,7 +16,7 @@
 // HostAnsiText is a single-byte code page (UTF-16 units above 0xFF become
 // "?") that can be given lead bytes of a double-byte code page.
 
-#include "server/registry_access.h"
+#include "server/registry/registry_access.h"
 
 #include <cstdint>
 #include <functional>
@@ -27,7 +27,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pelrin::test {
+namespace pelrin {
 
 // Win32 error codes the registry answers with.
 inline constexpr std::int32_t kErrorFileNotFound = 2;
@@ -146,4 +146,4 @@ private:
 inline constexpr std::int32_t kTypeMismatch = static_cast<std::int32_t>(0x80020005u);
 inline constexpr std::int32_t kOverflow = static_cast<std::int32_t>(0x8002000Au);
 
-} // namespace pelrin::test
+} // namespace pelrin
