@@ -1,4 +1,4 @@
-#include "base/com_ptr.h"
+#include "base/error_info_win.h"
 #include "diag/sysex.h"
 #include "diag/sysex_win.h"
 
@@ -88,18 +88,7 @@ HRESULT SysException::Publish(REFIID iid) const noexcept
     if (!sourceText || !descriptionText)
         return SYSEX_E_ERROR;
 
-    ComPtr<ICreateErrorInfo> creator;
-    if (FAILED(CreateErrorInfo(creator.addressof())) || !creator)
-        return SYSEX_E_ERROR;
-    creator->SetGUID(iid);
-    creator->SetSource(sourceText.get());
-    creator->SetDescription(descriptionText.get());
-
-    ComPtr<IErrorInfo> errorInfo;
-    if (FAILED(creator->QueryInterface(IID_IErrorInfo, errorInfo.addressofVoid())) || !errorInfo)
-        return SYSEX_E_ERROR;
-    // The thread's error slot takes its own reference.
-    SetErrorInfo(0, errorInfo.get());
+    PublishErrorInfo(iid, sourceText.get(), descriptionText.get());
     return SYSEX_E_ERROR;
 }
 

@@ -1,5 +1,6 @@
 #include "ignored/settings_file.h"
 
+#include "base/caught_exception_win.h"
 #include "base/last_error_win.h"
 #include "base/win_owners.h"
 #include "diag/trace.h"
@@ -155,21 +156,16 @@ HRESULT Load(PelrinEngineImpl& impl)
     return result;
 }
 
-HRESULT Guarded(HRESULT (*operation)(PelrinEngineImpl&), PelrinEngineImpl& impl) noexcept
-{
-    try {
-        return operation(impl);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return kE_UNEXPECTED;
-    }
-}
-
 } // namespace
 
-HRESULT SaveIgnoredPhrases(PelrinEngineImpl& impl) noexcept { return Guarded(&Save, impl); }
+HRESULT SaveIgnoredPhrases(PelrinEngineImpl& impl) noexcept
+{
+    return HResultBarrier([&] { return Save(impl); });
+}
 
-HRESULT LoadIgnoredPhrases(PelrinEngineImpl& impl) noexcept { return Guarded(&Load, impl); }
+HRESULT LoadIgnoredPhrases(PelrinEngineImpl& impl) noexcept
+{
+    return HResultBarrier([&] { return Load(impl); });
+}
 
 } // namespace pelrin

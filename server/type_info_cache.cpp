@@ -25,12 +25,6 @@ void TypeInfoCache::RemoveObject() noexcept
     }
 }
 
-LONG TypeInfoCache::ObjectCount() noexcept
-{
-    const CriticalSectionLock lock(g_module.TypeInfoLock());
-    return m_objectCount;
-}
-
 HRESULT TypeInfoCache::Get(LCID lcid, ITypeInfo** typeInfo) noexcept
 {
     *typeInfo = nullptr;

@@ -165,9 +165,9 @@ private:
     RegistryKey m_key = RegistryKey::None;
 };
 
-// Runs a block function, turning exhausted memory into a result.
+// The barrier of a block walk: exhausted memory becomes the script's result.
 template <typename Function>
-std::int32_t Guarded(Function&& function) noexcept
+std::int32_t ScriptErrorBarrier(Function&& function) noexcept
 {
     try {
         return function();
@@ -250,21 +250,21 @@ std::int32_t ScriptRun::Run(bool registerMode)
             return kScriptSyntaxError;
 
         if (!registerMode) {
-            PELRIN_RETURN_IF_FAILED(Guarded([&] { return UnregisterBlock(root, 1); }));
+            PELRIN_RETURN_IF_FAILED(ScriptErrorBarrier([&] { return UnregisterBlock(root, 1); }));
             continue;
         }
         // The whole block is read first: a syntax error found after keys were
         // written could stop the rollback as well, leaving them behind.
         const char* const blockStart = m_position;
         constexpr auto kDeepest = static_cast<std::size_t>(kMaxBlockDepth);
-        PELRIN_RETURN_IF_FAILED(Guarded([&] { return StepOverBlock(kDeepest); }));
+        PELRIN_RETURN_IF_FAILED(ScriptErrorBarrier([&] { return StepOverBlock(kDeepest); }));
         m_position = blockStart;
-        const std::int32_t result = Guarded([&] { return RegisterBlock(root, 1); });
+        const std::int32_t result = ScriptErrorBarrier([&] { return RegisterBlock(root, 1); });
         if (result != kScriptOk) {
             // Take out again what this root block wrote; earlier blocks stay.
             m_position = blockStart;
             m_rollingBack = true;
-            static_cast<void>(Guarded([&] { return UnregisterBlock(root, 1); }));
+            static_cast<void>(ScriptErrorBarrier([&] { return UnregisterBlock(root, 1); }));
             m_rollingBack = false;
             return result;
         }

@@ -8,6 +8,7 @@
 #include "base/win_owners.h"
 #include "diag/error_dialog_template.h"
 #include "diag/sysex.h"
+#include "tests/support/unique_handle_win.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@
 
 namespace pelrin {
 namespace {
+
+using test::UniqueHandle;
 
 constexpr char kDesktopName[] = "PelrinErrorDialog";
 constexpr char kCaption[] = "DiagErrorDialog_Tests"; // the module name, case kept

@@ -368,6 +368,12 @@ TEST_F(EngineDispatch, TheTypeInformationLastsWhileAnyEngineLives)
     ASSERT_EQ(IdOf(first.get(), L"MatchWord"), 6); // loads and caches it
     ASSERT_EQ(Unregister(), S_OK);
 
+    // Engines that come and go meanwhile, a failed creation among them, leave
+    // it cached: each counts itself in and out once.
+    NewEngine(StandardTable()).reset();
+    void* refused = nullptr;
+    EXPECT_EQ(CreatePelrinEngine(nullptr, IID_IPersist, &refused, StandardTable()), E_NOINTERFACE);
+
     // Served from the cache while an engine lives.
     ComPtr<IPelrinEngine> second = NewEngine(StandardTable());
     EXPECT_EQ(IdOf(second.get(), L"MatchWord"), 6);

@@ -56,8 +56,7 @@ Strings Ignored(IPelrinEngine* engine);
 // Registers the type library carried by PELRIN.DLL in this prefix's registry.
 HRESULT RegisterTypeLibrary();
 
-// The module's lock count and the type-information cache's object count.
+// The module's lock count: every live engine object holds one.
 long LockCount();
-long TypeInfoObjectCount();
 
 } // namespace pelrin::test
