@@ -1,7 +1,8 @@
 #include "deploy/idl_identities.h"
 
+#include "base/ascii.h"
+
 #include <algorithm>
-#include <cctype>
 #include <regex>
 
 namespace pelrin::deploy {
@@ -40,9 +41,7 @@ std::string Guid(std::string text)
 {
     if (text.empty())
         return text;
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
-    return "{" + text + "}";
+    return "{" + ToUpperAscii(text) + "}";
 }
 
 std::string Unquoted(const std::string& text)
