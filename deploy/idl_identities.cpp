@@ -41,7 +41,10 @@ std::string Guid(std::string text)
 {
     if (text.empty())
         return text;
-    return "{" + ToUpperAscii(text) + "}";
+    // Built by appending: GCC 12 misreads chains of operator+ on strings (-Wrestrict).
+    std::string guid = "{";
+    guid.append(ToUpperAscii(text)).append("}");
+    return guid;
 }
 
 std::string Unquoted(const std::string& text)

@@ -1,7 +1,7 @@
 #include "server/pelrin_engine.h"
 
 #include "base/com_ptr.h"
-#include "base/string_conversion.h"
+#include "base/code_page_text_win.h"
 #include "diag/trace.h"
 #include "engine/engine_error.h"
 #include "engine/phrase_table.h"
