@@ -401,12 +401,7 @@ std::vector<std::string> MemoryRegistry::Dump() const
 
 const char* HostAnsiText::NextCharacter(const char* text) const
 {
-    if (*text == '\0')
-        return text;
-    const auto byte = static_cast<unsigned char>(*text);
-    if (byte >= m_firstLead && byte <= m_lastLead && (text[1] != '\0' || m_stepsOverTerminator))
-        return text + 2;
-    return text + 1;
+    return *text == '\0' ? text : text + 1;
 }
 
 std::int32_t HostAnsiText::ToAnsi(std::wstring_view text, std::string& ansi) const
