@@ -1,7 +1,7 @@
 #include "check/engine_client_win.h"
 
 #include "base/last_error_win.h"
-#include "base/string_conversion.h"
+#include "base/code_page_text_win.h"
 #include "base/win_owners.h"
 
 #include <cstdio>

@@ -1,6 +1,8 @@
 #pragma once
 // Orderings and containers of the phrase store.
 
+#include "base/ascii.h"
+
 #include <map>
 #include <memory_resource>
 #include <set>
@@ -40,21 +42,13 @@ inline constexpr int kBucketCount = 256;
 // 0x80 and above give a negative index that must never reach the buckets.
 constexpr int BucketIndex(char firstByte) noexcept
 {
-    if (firstByte >= 'A' && firstByte <= 'Z')
-        return firstByte - 'A' + 'a';
-    return static_cast<signed char>(firstByte);
+    return static_cast<signed char>(ToLowerAscii(firstByte));
 }
 
 // The bytes before the first space, or the whole phrase when it has none.
 constexpr std::string_view FirstWord(std::string_view phrase) noexcept
 {
     return phrase.substr(0, phrase.find(' '));
-}
-
-// An ASCII letter or digit, the only first bytes a word lookup reaches.
-constexpr bool IsAsciiAlnum(int c) noexcept
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 } // namespace pelrin

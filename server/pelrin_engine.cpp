@@ -2,8 +2,8 @@
 
 #include "base/caught_exception_win.h"
 #include "base/com_ptr.h"
+#include "base/code_page_text_win.h"
 #include "base/error_info_win.h"
-#include "base/string_conversion.h"
 #include "diag/trace.h"
 #include "engine/engine_error.h"
 #include "engine/phrase_table.h"

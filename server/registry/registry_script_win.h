@@ -24,9 +24,6 @@ public:
     // its value, both copied. S_OK, E_OUTOFMEMORY, or E_INVALIDARG for null.
     HRESULT AddSubstitution(const wchar_t* name, const wchar_t* value) noexcept;
 
-    // Runs a zero-terminated ANSI script (see RegistryScriptInterpreter::RunScript).
-    HRESULT RunScript(const char* script, bool registerMode) noexcept;
-
     // Loads resource resourceId of type resourceType from the module file as
     // data (the stored script has no terminator) and runs it. A module or
     // resource that cannot be loaded gives the system error as an HRESULT

@@ -4,6 +4,7 @@
 
 #include "server/registry/memory_registry.h"
 #include "server/registry/registry_script.h"
+#include "tests/server/registry/lead_byte_text.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -29,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         registry.SetString("HKCR\\CLSID\\{other}\\InprocServer32", "", "other.dll");
         registry.SetString("HKCR\\Shared", "Value", "x");
         registry.AddKey("HKCR\\Shared\\Sub");
-        pelrin::HostAnsiText text;
+        pelrin::test::LeadByteText text;
         if (doubleByte)
             text.SetLeadBytes(kFirstLead, kLastLead);
         pelrin::RegistryScriptInterpreter interpreter(registry, text);

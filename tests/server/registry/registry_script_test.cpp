@@ -3,6 +3,7 @@
 
 #include "server/registry/memory_registry.h"
 #include "server/registry/registry_script.h"
+#include "tests/server/registry/lead_byte_text.h"
 #include "tests/server/registry/shipped_script_entries.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ protected:
     }
 
     MemoryRegistry registry;
-    HostAnsiText text;
+    test::LeadByteText text;
     RegistryScriptInterpreter interpreter{registry, text};
 };
 
