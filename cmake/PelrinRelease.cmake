@@ -49,15 +49,13 @@ endfunction()
 # include path holds the header of that version.
 function(pelrin_release_library version target)
   pelrin_release_facts(${version})
-  # configure_file writes the header's constants from these.
+  # The header's constants are spelt true or false.
   foreach(fact TABLE_IN_RESOURCES TRACE_LEVEL LETTER_OR_DIGIT_FIRST_BYTE EMPTIED_WORD_IS_EMPTY_ARRAY
-               MATCH_WORD_ERROR_OBJECT SETTINGS_FILE)
+               MATCH_WORD_ERROR_OBJECT)
     if(PELRIN_${fact})
       set(PELRIN_${fact}_BOOL true)
-      set(PELRIN_${fact}_01 1)
     else()
       set(PELRIN_${fact}_BOOL false)
-      set(PELRIN_${fact}_01 0)
     endif()
   endforeach()
   set(PELRIN_RELEASE_VERSION "${version}")
