@@ -1,7 +1,6 @@
 // IDispatch of the engine object, answered from the type library that
 // PELRIN.DLL carries, registered in the test prefix by each test.
 
-#include "base/release.h"
 #include "server/pelrin_engine.h"
 #include "server/registry/type_library_key.h"
 #include "tests/ignored/app_data_scratch_win.h"
@@ -28,7 +27,7 @@ const wchar_t* const kMethods[] = {L"LookupAlternatePhrases", L"MatchWord",
                                    L"RemoveIgnoredPhrase",    L"ClearIgnoredPhrases",
                                    L"SaveIgnoredPhrases",     L"LoadIgnoredPhrases"};
 // Version 1.0.0.1 offers the first six only.
-constexpr std::size_t kOffered = release::kSettingsFile ? 8 : 6;
+constexpr std::size_t kOffered = test::kExpected.settingsFileMethods ? 8 : 6;
 
 class EngineDispatch : public testing::Test {
 protected:
@@ -280,7 +279,7 @@ TEST_F(EngineDispatch, InvokeAnswersAsTheDirectCallAndClearsTheErrorInfo)
         {L"MatchWord", L"APPLE"},                  {L"ClearIgnoredPhrases", nullptr},
         {L"GetIgnoredPhrases", nullptr},           {L"RemoveIgnoredPhrase", L"Apple pie"},
     };
-    if (release::kSettingsFile)
+    if (test::kExpected.settingsFileMethods)
         steps.insert(steps.end(), {{L"SaveIgnoredPhrases", nullptr}, {L"LoadIgnoredPhrases", nullptr}});
     for (const Step& step : steps) {
         const std::wstring method = step.method;
@@ -303,7 +302,7 @@ TEST_F(EngineDispatch, InvokeAnswersAsTheDirectCallAndClearsTheErrorInfo)
             directHr = direct->RemoveIgnoredPhrase(argument.get(), &ok);
         else if (method == L"ClearIgnoredPhrases")
             directHr = direct->ClearIgnoredPhrases(&ok);
-#if PELRIN_SETTINGS_FILE
+#if PELRIN_TESTED_SETTINGS_METHODS
         else if (method == L"SaveIgnoredPhrases")
             directHr = direct->SaveIgnoredPhrases();
         else
@@ -387,7 +386,7 @@ TEST_F(EngineDispatch, TheTypeInformationLastsWhileAnyEngineLives)
     EXPECT_EQ(IdOf(third.get(), L"MatchWord"), 6);
 }
 
-#if PELRIN_SETTINGS_FILE
+#if PELRIN_TESTED_SETTINGS_METHODS
 TEST_F(EngineDispatch, SavedListLoadsIntoAnotherObjectThroughEitherPath)
 {
     const std::string folder = test::FreshScratchFolder("dispatch_save_load");

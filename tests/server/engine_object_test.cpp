@@ -65,7 +65,7 @@ TEST(EngineQueryInterface, OneIdentityForItsThreeInterfacesAndNoOther)
     EXPECT_EQ(engine->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
 }
 
-#if !PELRIN_SETTINGS_FILE
+#if !PELRIN_TESTED_SETTINGS_METHODS
 // The table of functions as a client built for the later version calls it
 // under the same IID: after the thirteen slots this version has (IUnknown,
 // IDispatch, six methods) come the two settings-file methods.
@@ -163,7 +163,7 @@ TEST(EngineCreation, FailuresLeaveNoObjectAndTheCountsUnchanged)
     EXPECT_EQ(CreatePelrinEngine(nullptr, IID_IPelrinEngine, &out, notAscii.get()), E_UNEXPECTED);
     EXPECT_EQ(out, nullptr);
 
-    if constexpr (release::kTableInResources) {
+    if constexpr (test::kExpected.tableInResources) {
         out = kGarbage;
         TestPhraseTable missingGroup{{"ok"}};
         missingGroup.SetCount(2);

@@ -3,10 +3,10 @@
 // making BSTRs, and reading string-array results with their shape checked.
 
 #include "base/com_ptr.h"
-#include "base/release.h"
 #include "base/win_owners.h"
 #include "engine/phrase_table.h"
 #include "server/pelrin.h"
+#include "tests/support/expected_behaviour.h"
 
 #include <gtest/gtest.h>
 
@@ -42,11 +42,11 @@ inline const Strings kNull = std::nullopt;
 // empty vector as disengaged.)
 inline Strings Emptied()
 {
-    if (release::kEmptiedWordIsEmptyArray)
+    if (kExpected.emptiedWordAnswersEmptyArray)
         return std::vector<std::wstring>{};
     return kNull;
 }
-inline constexpr HRESULT kRefusedFirstCharacter = release::kLetterOrDigitFirstByte ? E_UNEXPECTED : S_OK;
+inline constexpr HRESULT kRefusedFirstCharacter = kExpected.refusesFirstByteNotLetterOrDigit ? E_UNEXPECTED : S_OK;
 
 // Convenience wrappers that check the HRESULT is S_OK.
 Strings Match(IPelrinEngine* engine, const std::wstring& word);
