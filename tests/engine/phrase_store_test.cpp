@@ -185,10 +185,11 @@ TEST(Loading, MovesEachPhraseIntoTheStoreRatherThanCopyingIt)
         return counted.Count();
     };
     // Too long to be kept inside a string, each of these has one heap block,
-    // which moves into the store with it; a copy would take a second.
+    // which moves into the store with it; a copy would take a second. The
+    // copies that key the alternates come from the store's pool.
     const std::string tail(40, 'x');
-    const TestPhraseTable longPhrases{{"a 1" + tail}, {"a 2" + tail}, {"a 3" + tail}};
-    const TestPhraseTable shortPhrases{{"a 1"}, {"a 2"}, {"a 3"}};
+    const TestPhraseTable longPhrases{{"a 1" + tail, "b", "c"}, {"a 2" + tail, "b"}, {"a 3" + tail, "b"}};
+    const TestPhraseTable shortPhrases{{"a 1", "b", "c"}, {"a 2", "b"}, {"a 3", "b"}};
     EXPECT_EQ(allocationsToLoad(longPhrases) - allocationsToLoad(shortPhrases), 3);
 }
 
