@@ -58,6 +58,8 @@ private:
     // kE_UNEXPECTED.
     template <typename Report>
     const std::string& StorePhrase(std::string phrase, Report report);
+    // Adds an alternate after those the phrase has.
+    void StoreAlternate(const std::string& phrase, std::string alternate);
 };
 
 } // namespace pelrin
