@@ -32,9 +32,21 @@ using PhraseSet = std::pmr::set<std::string, CaseInsensitiveLess>;
 // One first-word bucket: first word -> the phrases that begin with it.
 using FirstWordMap = std::pmr::map<std::string, PhraseSet, CaseInsensitiveLess>;
 
-// Phrase -> alternate, keys in plain (unsigned, case-sensitive) byte order;
-// equal keys keep their insertion order.
-using AlternateMap = std::pmr::multimap<std::string, std::string>;
+// Plain (unsigned, case-sensitive) byte order of strings of any allocator,
+// so a lookup takes the caller's std::string as it is.
+struct PlainByteLess {
+    using is_transparent = void;
+    bool operator()(std::string_view left, std::string_view right) const noexcept
+    {
+        return left < right;
+    }
+};
+
+// Phrase -> alternate, keys in plain byte order; equal keys keep their
+// insertion order. Each alternate keeps its own copy of the phrase as key,
+// and most phrases are too long to be kept inside a string: the key takes its
+// bytes from the store's pool, not a heap block of its own.
+using AlternateMap = std::pmr::multimap<std::pmr::string, std::string, PlainByteLess>;
 
 inline constexpr int kBucketCount = 256;
 

@@ -4,6 +4,7 @@
 #include "base/last_error_win.h"
 #include "base/win_owners.h"
 #include "diag/trace.h"
+#include "ignored/app_folder.h"
 #include "ignored/phrase_keys.h"
 
 #include <windows.h>
@@ -64,7 +65,7 @@ HRESULT CheckReadable(const char* file)
 HRESULT Save(PelrinEngineImpl& impl)
 {
     TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-1, entering");
-    const std::int32_t fileResult = impl.GetAppIniFile();
+    const std::int32_t fileResult = GetAppIniFile(impl);
     if (fileResult < 0) {
         TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-2, error: %d", fileResult);
         return fileResult;
@@ -100,7 +101,7 @@ HRESULT Save(PelrinEngineImpl& impl)
 HRESULT Load(PelrinEngineImpl& impl)
 {
     TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-1, entering");
-    const std::int32_t fileResult = impl.GetAppIniFile();
+    const std::int32_t fileResult = GetAppIniFile(impl);
     if (fileResult < 0) {
         TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-2, error: %d", fileResult);
         return fileResult;
