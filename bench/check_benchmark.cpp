@@ -5,7 +5,7 @@
 // one bare message. A bare message is timed right before each MatchWord, so
 // both meet the same load on a busy machine; its time is kept out of the
 // check's. Run by hand, with no debugger attached:
-//   build/win64/wine-run build/win64/tests/check/check_benchmark.exe [FILE...]
+//   build/win64/wine-run build/win64/bench/check_benchmark.exe [FILE...]
 // Without files it reads /usr/share/common-licenses/* and then
 // /usr/share/doc/*/copyright, skipping any that is not UTF-8, until it has
 // 1 MiB of text.

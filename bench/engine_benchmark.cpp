@@ -3,7 +3,7 @@
 // than the engine's own work, so each figure is also given with the measured
 // cost of its messages taken off, and timed with the messages switched off.
 // Run by hand, with no debugger attached:
-//   build/win64/wine-run build/win64/tests/server/engine_benchmark.exe
+//   build/win64/wine-run build/win64/bench/engine_benchmark.exe
 
 #include "base/com_ptr.h"
 #include "base/win_owners.h"
