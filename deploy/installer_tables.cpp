@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -257,7 +256,7 @@ void CheckUpgrades(const Package& package, std::vector<std::string>& problems)
         const std::string& minimum = cell("VersionMin");
         const std::string& maximum = cell("VersionMax");
         const int attributes = std::stoi(cell("Attributes"));
-        if (std::any_of(property.begin(), property.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); }))
+        if (std::any_of(property.begin(), property.end(), [](char c) { return ToUpperAscii(c) != c; }))
             problems.push_back("ICE61: " + property + " is not a public property");
         if (!package.Property(property).empty())
             problems.push_back("ICE61: " + property + " is set in the Property table");
