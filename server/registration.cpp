@@ -25,12 +25,11 @@ bool IsPathSeparator(char c) noexcept
 // Registers the library's file under locale 0 too (see NeutralLocaleFileKey).
 HRESULT RegisterUnderNeutralLocale(ITypeLib* library, const std::wstring& file)
 {
-    TLIBATTR* attributes = nullptr;
-    HRESULT hr = library->GetLibAttr(&attributes);
+    TLIBATTR attributes{};
+    const HRESULT hr = TypeLibraryAttributes(library, attributes);
     if (FAILED(hr))
         return hr;
-    const std::wstring key = NeutralLocaleFileKey(*attributes);
-    library->ReleaseTLibAttr(attributes);
+    const std::wstring key = NeutralLocaleFileKey(attributes);
     if (key.empty())
         return S_OK;
     UniqueHkey opened;

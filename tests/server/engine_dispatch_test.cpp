@@ -133,14 +133,13 @@ TEST_F(EngineDispatch, TheTypeLibraryDescribesTheDualInterfaceAndItsClass)
     UINT index = 0;
     ASSERT_EQ(dispatchInfo->GetContainingTypeLib(library.addressof(), &index), S_OK);
 
-    TLIBATTR* libAttr = nullptr;
-    ASSERT_EQ(library->GetLibAttr(&libAttr), S_OK);
-    EXPECT_TRUE(IsEqualGUID(libAttr->guid, LIBID_PELRINLib));
-    EXPECT_EQ(libAttr->lcid, 0x0409u);
-    EXPECT_EQ(libAttr->syskind, test::kSysKind);
-    EXPECT_EQ(libAttr->wMajorVerNum, 1);
-    EXPECT_EQ(libAttr->wMinorVerNum, 0);
-    library->ReleaseTLibAttr(libAttr);
+    TLIBATTR libAttr{};
+    ASSERT_EQ(TypeLibraryAttributes(library.get(), libAttr), S_OK);
+    EXPECT_TRUE(IsEqualGUID(libAttr.guid, LIBID_PELRINLib));
+    EXPECT_EQ(libAttr.lcid, 0x0409u);
+    EXPECT_EQ(libAttr.syskind, test::kSysKind);
+    EXPECT_EQ(libAttr.wMajorVerNum, 1);
+    EXPECT_EQ(libAttr.wMinorVerNum, 0);
 
     const auto documentation = [](auto* owner, MEMBERID id) {
         UniqueBstr name;
