@@ -1,8 +1,8 @@
 #include "check/engine_client_win.h"
 
-#include "diag/last_error_win.h"
-#include "diag/win_owners.h"
-#include "server/string_conversion.h"
+#include "base/last_error_win.h"
+#include "base/code_page_text_win.h"
+#include "base/win_owners.h"
 
 #include <cstdio>
 #include <new>

@@ -2,8 +2,8 @@
 // The engine as pelrin-check reaches it: through its public COM interface
 // only, as any client would. Windows only.
 
+#include "base/com_ptr.h"
 #include "check/phrase_checker.h"
-#include "diag/com_ptr.h"
 #include "server/pelrin.h"
 
 #include <windows.h>

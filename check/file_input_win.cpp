@@ -1,6 +1,6 @@
 #include "check/file_input_win.h"
 
-#include "diag/win_owners.h"
+#include "base/win_owners.h"
 
 #include <new>
 

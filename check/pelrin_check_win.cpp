@@ -2,13 +2,14 @@
 // with its plainer alternates, as prose linters do. A client of the engine's
 // public COM interface only.
 
+#include "base/code_page_text_win.h"
+#include "base/win_owners.h"
 #include "check/engine_client_win.h"
 #include "check/file_input_win.h"
 #include "check/finding_printer.h"
 #include "check/phrase_checker.h"
 #include "check/resource_ids.h"
 #include "diag/sysex.h"
-#include "diag/win_owners.h"
 
 #include <windows.h>
 
@@ -56,12 +57,11 @@ struct Options {
     std::vector<std::wstring> files; // "-" is standard input
 };
 
+// Empty when the conversion fails.
 std::string Utf8(const std::wstring& text)
 {
-    const int length = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(needed > 0 ? needed : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), needed, nullptr, nullptr);
+    std::string utf8;
+    static_cast<void>(pelrin::WideToCodePage(text, utf8, CP_UTF8));
     return utf8;
 }
 
@@ -143,12 +143,10 @@ public:
             return 0;
         if (bytes.size() > INT_MAX)
             return ERROR_NOT_ENOUGH_MEMORY;
-        const int length = static_cast<int>(bytes.size());
-        const int wideLength = MultiByteToWideChar(m_codePage, 0, bytes.data(), length, nullptr, 0);
-        if (wideLength <= 0)
-            return GetLastError();
-        std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-        MultiByteToWideChar(m_codePage, 0, bytes.data(), length, wide.data(), wideLength);
+        std::wstring wide;
+        const HRESULT hr = pelrin::CodePageToWide(bytes, wide, m_codePage);
+        if (FAILED(hr))
+            return HRESULT_CODE(hr);
         bytes = Utf8(wide);
         return 0;
     }

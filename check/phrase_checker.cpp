@@ -1,20 +1,12 @@
 #include "check/phrase_checker.h"
 
+#include "base/ascii.h"
+
 #include <algorithm>
 #include <utility>
 
 namespace pelrin::check {
 namespace {
-
-std::string FoldAsciiCase(std::string_view text)
-{
-    std::string folded(text);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
 
 // The engine's words of a phrase are separated by single spaces.
 std::vector<std::string> SplitAtSpaces(const std::string& phrase)
@@ -80,7 +72,7 @@ PhraseChecker::PhraseChecker(PhraseSource& source, const std::vector<std::string
     : m_source(source)
 {
     for (const std::string& phrase : ignored)
-        m_ignored.insert(FoldAsciiCase(phrase));
+        m_ignored.insert(ToLowerAscii(phrase));
 }
 
 std::vector<PhraseChecker::Candidate>& PhraseChecker::CandidatesOf(const std::string& key)
@@ -98,7 +90,7 @@ std::vector<PhraseChecker::Candidate>& PhraseChecker::CandidatesOf(const std::st
 
     std::vector<Candidate> candidates;
     for (std::string& phrase : m_source.PhrasesStartingWith(key)) {
-        std::string folded = FoldAsciiCase(phrase);
+        std::string folded = ToLowerAscii(phrase);
         if (m_ignored.count(folded) == 0)
             candidates.push_back({std::move(phrase), SplitAtSpaces(folded), false, {}});
     }

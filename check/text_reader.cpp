@@ -1,5 +1,7 @@
 #include "check/text_reader.h"
 
+#include "base/ascii.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -20,16 +22,11 @@ constexpr Range kMarks[] = {
     {0xFF1A, 0xFF20}, {0xFF3B, 0xFF40}, {0xFF5B, 0xFF65}, {0xFFF0, 0xFFFF}, {0x1F000, 0x1FAFF},
 };
 
-constexpr bool IsAsciiLetterOrDigit(char32_t c) noexcept
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 constexpr Kind AsciiKind(char32_t c) noexcept
 {
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
         return Kind::Space;
-    if (IsAsciiLetterOrDigit(c))
+    if (IsAsciiAlnum(c))
         return Kind::AsciiLetter;
     if (c == '\'' || c == '-')
         return Kind::Joiner;
@@ -49,8 +46,8 @@ constexpr auto kAsciiKinds = [] {
 constexpr auto kKeyOf = [] {
     std::array<char, 0x100> keys{};
     for (char32_t c = 0; c < 0x80; ++c) {
-        if (IsAsciiLetterOrDigit(c))
-            keys[c] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (IsAsciiAlnum(c))
+            keys[c] = ToLowerAscii(static_cast<char>(c));
     }
     return keys;
 }();

@@ -1,6 +1,6 @@
 #include "deploy/assembly_manifest.h"
 
-#include "deploy/registration_rows.h"
+#include "base/ascii.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +9,6 @@
 
 namespace pelrin::deploy {
 namespace {
-
 
 std::string Xml(const std::string& text)
 {
@@ -26,18 +25,12 @@ std::string Xml(const std::string& text)
     return escaped;
 }
 
-bool SameText(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return (x >= 'a' && x <= 'z' ? x - 32 : x) == (y >= 'a' && y <= 'z' ? y - 32 : y);
-           });
-}
-
-std::optional<std::string> StringAt(const std::vector<test::RegistryEntry>& entries, const std::string& key,
+std::optional<std::string> StringAt(const std::vector<RegistryEntry>& entries, const std::string& key,
                                     const std::string& valueName)
 {
-    for (const test::RegistryEntry& entry : entries) {
-        if (entry.valueName && SameText(entry.key, key) && SameText(*entry.valueName, valueName)) {
+    for (const RegistryEntry& entry : entries) {
+        if (entry.valueName && EqualsIgnoringAsciiCase(entry.key, key) &&
+            EqualsIgnoringAsciiCase(*entry.valueName, valueName)) {
             const auto* bytes = reinterpret_cast<const char*>(entry.value.data.data());
             return std::string(bytes, strnlen(bytes, entry.value.data.size()));
         }
@@ -54,14 +47,14 @@ struct RegisteredClass {
 };
 
 // The class whose in-process server is the module.
-RegisteredClass ModuleClass(const std::vector<test::RegistryEntry>& entries)
+RegisteredClass ModuleClass(const std::vector<RegistryEntry>& entries)
 {
     const std::string prefix = "HKCR\\CLSID\\";
     const std::string suffix = "\\InprocServer32";
-    for (const test::RegistryEntry& entry : entries) {
+    for (const RegistryEntry& entry : entries) {
         if (!entry.valueName || !entry.valueName->empty() || entry.key.rfind(prefix, 0) != 0 ||
             entry.key.size() <= prefix.size() + suffix.size() ||
-            !SameText(entry.key.substr(entry.key.size() - suffix.size()), suffix))
+            !EqualsIgnoringAsciiCase(entry.key.substr(entry.key.size() - suffix.size()), suffix))
             continue;
         RegisteredClass found;
         const std::string classKey = entry.key.substr(0, entry.key.size() - suffix.size());
@@ -78,11 +71,11 @@ RegisteredClass ModuleClass(const std::vector<test::RegistryEntry>& entries)
 } // namespace
 
 std::string AssemblyManifest(const AssemblyFile& file, const IdlIdentities& idl,
-                             const std::vector<test::RegistryEntry>& registered)
+                             const std::vector<RegistryEntry>& registered)
 {
     const RegisteredClass registeredClass = ModuleClass(registered);
     if (std::none_of(idl.classes.begin(), idl.classes.end(),
-                     [&](const IdlClass& c) { return SameText(c.id, registeredClass.clsid); }))
+                     [&](const IdlClass& c) { return EqualsIgnoringAsciiCase(c.id, registeredClass.clsid); }))
         throw std::invalid_argument("the script registers " + registeredClass.clsid + ", which the IDL does not define");
     const std::string version = std::to_string(idl.versionMajor) + "." + std::to_string(idl.versionMinor);
 

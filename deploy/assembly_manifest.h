@@ -5,7 +5,7 @@
 // for the module; its type library and interfaces from the IDL.
 
 #include "deploy/idl_identities.h"
-#include "server/memory_registry.h"
+#include "server/registry/memory_registry.h"
 
 #include <string>
 #include <vector>
@@ -23,6 +23,6 @@ struct AssemblyFile {
 // The manifest text. Throws std::invalid_argument when the script registers
 // no in-process class for the module, or one the IDL does not define.
 std::string AssemblyManifest(const AssemblyFile& file, const IdlIdentities& idl,
-                             const std::vector<test::RegistryEntry>& registered);
+                             const std::vector<RegistryEntry>& registered);
 
 } // namespace pelrin::deploy

@@ -1,7 +1,8 @@
 #include "deploy/idl_identities.h"
 
+#include "base/ascii.h"
+
 #include <algorithm>
-#include <cctype>
 #include <regex>
 
 namespace pelrin::deploy {
@@ -40,9 +41,10 @@ std::string Guid(std::string text)
 {
     if (text.empty())
         return text;
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
-    return "{" + text + "}";
+    // Built by appending: GCC 12 misreads chains of operator+ on strings (-Wrestrict).
+    std::string guid = "{";
+    guid.append(ToUpperAscii(text)).append("}");
+    return guid;
 }
 
 std::string Unquoted(const std::string& text)

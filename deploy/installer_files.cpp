@@ -26,7 +26,7 @@
 #include "deploy/registration_rows.h"
 #include "deploy/type_library_script.h"
 #include "deploy/version_block.h"
-#include "server/registry_script.h"
+#include "server/registry/registry_script.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -58,9 +58,9 @@ void WriteFile(const std::string& path, const std::string& text)
         throw std::runtime_error("cannot write " + path);
 }
 
-std::vector<pelrin::test::RegistryEntry> Registered(const std::string& script, const std::string& what)
+std::vector<pelrin::RegistryEntry> Registered(const std::string& script, const std::string& what)
 {
-    std::vector<pelrin::test::RegistryEntry> entries;
+    std::vector<pelrin::RegistryEntry> entries;
     const std::int32_t result = RegisteredEntries(script, entries);
     if (result != pelrin::kScriptOk) {
         char code[16];
@@ -110,7 +110,7 @@ int Tables(const std::vector<std::string>& args)
         const auto typeLibraryEntries =
             Registered(TypeLibraryScript(idl, platform == "win64"), "the type library of " + args[1]);
         for (const auto* all : {&classEntries, &typeLibraryEntries}) {
-            std::vector<pelrin::test::RegistryEntry> entries;
+            std::vector<pelrin::RegistryEntry> entries;
             for (const auto& entry : *all) {
                 const bool shared = entry.key.rfind("HKCR\\", 0) == 0 && SharedByBothViews(entry.key.substr(5));
                 if (!shared || sharedWritten.emplace(entry.key, entry.valueName.value_or("\x01")).second)

@@ -1,8 +1,9 @@
 #include "deploy/installer_tables.h"
 
+#include "base/ascii.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -29,13 +30,6 @@ std::string Joined(const std::vector<std::string>& fields)
     for (std::size_t i = 0; i < fields.size(); ++i)
         line.append(i == 0 ? "" : "\t").append(fields[i]);
     return line + "\r\n";
-}
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-    return text;
 }
 
 bool EndsWith(const std::string& text, std::string_view end)
@@ -262,7 +256,7 @@ void CheckUpgrades(const Package& package, std::vector<std::string>& problems)
         const std::string& minimum = cell("VersionMin");
         const std::string& maximum = cell("VersionMax");
         const int attributes = std::stoi(cell("Attributes"));
-        if (std::any_of(property.begin(), property.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); }))
+        if (std::any_of(property.begin(), property.end(), [](char c) { return ToUpperAscii(c) != c; }))
             problems.push_back("ICE61: " + property + " is not a public property");
         if (!package.Property(property).empty())
             problems.push_back("ICE61: " + property + " is set in the Property table");
@@ -293,7 +287,7 @@ void CheckVersionedFiles(const Package& package, std::vector<std::string>& probl
     package.Rows("File", [&](auto cell) {
         const std::string& file = cell("File");
         const std::string& name = cell("FileName");
-        const std::string longName = Lower(name.substr(name.find('|') + 1));
+        const std::string longName = ToLowerAscii(name.substr(name.find('|') + 1));
         const bool program = EndsWith(longName, ".dll") || EndsWith(longName, ".exe") || EndsWith(longName, ".ocx") ||
                              EndsWith(longName, ".sys");
         const std::string& version = cell("Version");
@@ -313,7 +307,7 @@ void CheckOwners(const Package& package, std::vector<std::string>& problems)
     package.Rows("Registry", [&](auto cell) {
         const std::string& component = cell("Component_");
         const std::string& root = cell("Root");
-        std::string key = Lower(cell("Key"));
+        std::string key = ToLowerAscii(cell("Key"));
         const bool classes = root == "0" || key.rfind("software\\classes\\", 0) == 0;
         if (root != "0" && classes)
             key.erase(0, std::string_view("software\\classes\\").size());
@@ -322,7 +316,7 @@ void CheckOwners(const Package& package, std::vector<std::string>& problems)
         const std::string view = shared ? "shared"
                                  : bits != attributes.end() && (bits->second & kComponent64) != 0 ? "64"
                                                                                                    : "32";
-        const std::string identity = view + "|" + (classes ? "classes" : root) + "|" + key + "|" + Lower(cell("Name"));
+        const std::string identity = view + "|" + (classes ? "classes" : root) + "|" + key + "|" + ToLowerAscii(cell("Name"));
         const auto [owner, added] = owners.emplace(identity, component);
         if (!added && owner->second != component)
             problems.push_back("one owner: " + cell("Key") + " " + (cell("Name").empty() ? "(default)" : cell("Name")) +
@@ -356,7 +350,7 @@ bool SharedByBothViews(std::string_view classesKey)
     // Each view has its own copy of these; the rest of the classes is one key.
     constexpr std::array<std::string_view, 5> kRedirected{"clsid", "interface", "directshow", "media type",
                                                           "mediafoundation"};
-    const std::string top = Lower(std::string(classesKey.substr(0, classesKey.find('\\'))));
+    const std::string top = ToLowerAscii(std::string(classesKey.substr(0, classesKey.find('\\'))));
     return !Among(kRedirected, top);
 }
 

@@ -1,6 +1,6 @@
 #include "deploy/registration_rows.h"
 
-#include "server/registry_script.h"
+#include "server/registry/registry_script.h"
 
 #include <algorithm>
 #include <cstring>
@@ -49,7 +49,7 @@ std::string Escaped(const std::string& text)
     return escaped;
 }
 
-std::string StringValue(const test::StoredValue& value, const std::vector<Reference>& references)
+std::string StringValue(const StoredValue& value, const std::vector<Reference>& references)
 {
     const auto* bytes = reinterpret_cast<const char*>(value.data.data());
     const std::string text(bytes, strnlen(bytes, value.data.size()));
@@ -81,7 +81,7 @@ std::string StringValue(const test::StoredValue& value, const std::vector<Refere
     return formatted;
 }
 
-std::string ValueText(const test::StoredValue& value, const std::vector<Reference>& references)
+std::string ValueText(const StoredValue& value, const std::vector<Reference>& references)
 {
     if (value.type == static_cast<std::uint32_t>(ValueType::String))
         return StringValue(value, references);
@@ -95,10 +95,10 @@ std::string ValueText(const test::StoredValue& value, const std::vector<Referenc
 
 } // namespace
 
-std::int32_t RegisteredEntries(const std::string& script, std::vector<test::RegistryEntry>& entries)
+std::int32_t RegisteredEntries(const std::string& script, std::vector<RegistryEntry>& entries)
 {
-    test::MemoryRegistry registry;
-    test::HostAnsiText text;
+    MemoryRegistry registry;
+    HostAnsiText text;
     RegistryScriptInterpreter interpreter(registry, text);
     const std::string_view module = kModuleMark;
     const std::string_view helpDir = kHelpDirMark;
@@ -112,7 +112,7 @@ std::int32_t RegisteredEntries(const std::string& script, std::vector<test::Regi
     return result;
 }
 
-std::vector<std::string> RegistryTableRows(const std::vector<test::RegistryEntry>& entries,
+std::vector<std::string> RegistryTableRows(const std::vector<RegistryEntry>& entries,
                                            const std::string& component, const std::string& fileId,
                                            const std::string& directoryId, std::size_t firstRow)
 {
@@ -123,7 +123,7 @@ std::vector<std::string> RegistryTableRows(const std::vector<test::RegistryEntry
                        std::to_string(root) + "\t" + Escaped(key) + "\t" + name + "\t" + value + "\t" + component);
     };
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const test::RegistryEntry& entry = entries[i];
+        const RegistryEntry& entry = entries[i];
         const auto root = std::find_if(std::begin(kRoots), std::end(kRoots), [&](const TableRoot& r) {
             return entry.key.rfind(r.prefix, 0) == 0;
         });

@@ -4,7 +4,7 @@
 // installer's Registry table, so that a package writes exactly what
 // self-registration would.
 
-#include "server/memory_registry.h"
+#include "server/registry/memory_registry.h"
 
 #include <cstdint>
 #include <string>
@@ -16,7 +16,7 @@ namespace pelrin::deploy {
 // (the module's path) and %HELPDIR% (its folder) that RegistryTableRows turns
 // into the installer's references. kScriptOk and the entries, or the
 // interpreter's failure.
-std::int32_t RegisteredEntries(const std::string& script, std::vector<test::RegistryEntry>& entries);
+std::int32_t RegisteredEntries(const std::string& script, std::vector<RegistryEntry>& entries);
 
 // The Registry table rows (tab-separated: Registry, Root, Key, Name, Value,
 // Component_) of the entries, for one component whose file is `fileId` in the
@@ -28,7 +28,7 @@ std::int32_t RegisteredEntries(const std::string& script, std::vector<test::Regi
 // and removes it on uninstall. Rows are numbered from `firstRow`. Throws
 // std::invalid_argument for what the table cannot hold (a root other than
 // HKCR, HKCU, HKLM or HKU; control characters; empty strings).
-std::vector<std::string> RegistryTableRows(const std::vector<test::RegistryEntry>& entries,
+std::vector<std::string> RegistryTableRows(const std::vector<RegistryEntry>& entries,
                                            const std::string& component, const std::string& fileId,
                                            const std::string& directoryId, std::size_t firstRow = 1);
 

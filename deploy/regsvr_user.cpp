@@ -7,9 +7,9 @@
 // DllUnregisterServer leaves in place. The usage text (kUsage) lists the
 // switches and exit codes.
 
-#include "diag/com_ptr.h"
-#include "diag/win_owners.h"
-#include "server/type_library_key.h"
+#include "base/com_ptr.h"
+#include "base/win_owners.h"
+#include "server/registry/type_library_key.h"
 
 #include <objbase.h>
 #include <oleauto.h>
@@ -95,16 +95,15 @@ HRESULT UnregisterTypeLibrary(const std::wstring& dll)
     ComPtr<ITypeLib> library;
     if (FAILED(LoadTypeLibEx(dll.c_str(), REGKIND_NONE, library.addressof())))
         return S_OK;
-    TLIBATTR* attributes = nullptr;
-    HRESULT result = library->GetLibAttr(&attributes);
+    TLIBATTR attributes{};
+    HRESULT result = pelrin::TypeLibraryAttributes(library.get(), attributes);
     if (SUCCEEDED(result)) {
-        pelrin::RemoveNeutralLocaleFileKey(*attributes);
+        pelrin::RemoveNeutralLocaleFileKey(attributes);
         UniqueBstr registeredPath;
-        if (SUCCEEDED(QueryPathOfRegTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-                                            attributes->lcid, registeredPath.addressof())))
-            result = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-                                       attributes->lcid, attributes->syskind);
-        library->ReleaseTLibAttr(attributes);
+        if (SUCCEEDED(QueryPathOfRegTypeLib(attributes.guid, attributes.wMajorVerNum, attributes.wMinorVerNum,
+                                            attributes.lcid, registeredPath.addressof())))
+            result = UnRegisterTypeLib(attributes.guid, attributes.wMajorVerNum, attributes.wMinorVerNum,
+                                       attributes.lcid, attributes.syskind);
     }
     return result;
 }

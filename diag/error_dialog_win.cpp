@@ -1,6 +1,6 @@
+#include "base/code_page_text_win.h"
 #include "diag/error_dialog_template.h"
 #include "diag/sysex.h"
-#include "diag/sysex_win.h"
 
 namespace pelrin {
 

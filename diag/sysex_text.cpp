@@ -1,5 +1,7 @@
 #include "diag/sysex_text.h"
 
+#include "base/ascii.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -9,11 +11,6 @@ namespace pelrin {
 namespace {
 
 constexpr std::size_t kMaxNameLength = kLocationSize - 1;
-
-char LowerAscii(char c) noexcept
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 int HexDigitValue(char c) noexcept
 {
@@ -32,7 +29,8 @@ struct LowerName {
     {
         length = std::min(name.size(), kMaxNameLength);
         std::transform(
-            name.begin(), name.begin() + static_cast<std::ptrdiff_t>(length), text, LowerAscii);
+            name.begin(), name.begin() + static_cast<std::ptrdiff_t>(length), text,
+            [](char c) { return ToLowerAscii(c); });
     }
     int Length() const noexcept { return static_cast<int>(length); }
 

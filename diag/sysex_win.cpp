@@ -1,8 +1,7 @@
-#include "diag/com_ptr.h"
+#include "base/code_page_text_win.h"
+#include "base/error_info_win.h"
 #include "diag/sysex.h"
-#include "diag/sysex_win.h"
 
-#include <climits>
 #include <cstring>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -13,16 +12,6 @@ namespace {
 
 constexpr DWORD kSystemTextSize = 512;
 thread_local char t_systemText[kSystemTextSize];
-
-// Wine and Windows refuse MB_PRECOMPOSED for some code pages (UTF-8 among
-// them); those convert without it.
-int ConvertFromCodePage(UINT codePage, const char* text, wchar_t* out, int outLength) noexcept
-{
-    const int length = MultiByteToWideChar(codePage, MB_PRECOMPOSED, text, -1, out, outLength);
-    if (length == 0 && GetLastError() == ERROR_INVALID_FLAGS)
-        return MultiByteToWideChar(codePage, 0, text, -1, out, outLength);
-    return length;
-}
 
 } // namespace
 
@@ -51,31 +40,6 @@ const char* FormatSystemError(DWORD code) noexcept
     return text;
 }
 
-UniqueBstr AnsiToBstr(const char* text, UINT codePage) noexcept
-{
-    const int length = ConvertFromCodePage(codePage, text, nullptr, 0);
-    if (length <= 0)
-        return UniqueBstr();
-    // length counts the terminator, which SysAllocStringLen adds itself.
-    UniqueBstr result(SysAllocStringLen(nullptr, static_cast<UINT>(length - 1)));
-    if (!result || ConvertFromCodePage(codePage, text, result.get(), length) != length)
-        return UniqueBstr();
-    return result;
-}
-
-std::string WideToAnsi(const wchar_t* text, std::size_t length)
-{
-    if (length == 0)
-        return std::string();
-    const int wideLength = static_cast<int>(length < INT_MAX ? length : INT_MAX);
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return std::string();
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, wideLength, result.data(), size, nullptr, nullptr);
-    return result;
-}
-
 HRESULT SysException::Publish(REFIID iid) const noexcept
 {
     // Whatever fails, the thread must not keep an older error object that a
@@ -88,18 +52,7 @@ HRESULT SysException::Publish(REFIID iid) const noexcept
     if (!sourceText || !descriptionText)
         return SYSEX_E_ERROR;
 
-    ComPtr<ICreateErrorInfo> creator;
-    if (FAILED(CreateErrorInfo(creator.addressof())) || !creator)
-        return SYSEX_E_ERROR;
-    creator->SetGUID(iid);
-    creator->SetSource(sourceText.get());
-    creator->SetDescription(descriptionText.get());
-
-    ComPtr<IErrorInfo> errorInfo;
-    if (FAILED(creator->QueryInterface(IID_IErrorInfo, errorInfo.addressofVoid())) || !errorInfo)
-        return SYSEX_E_ERROR;
-    // The thread's error slot takes its own reference.
-    SetErrorInfo(0, errorInfo.get());
+    PublishErrorInfo(iid, sourceText.get(), descriptionText.get());
     return SYSEX_E_ERROR;
 }
 

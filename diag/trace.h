@@ -6,8 +6,8 @@
 // A version without the trace level sends none of them; it sends its own
 // lines with DEBUG_MESSAGE instead. A call site that differs names both.
 
+#include "base/release.h"
 #include "diag/printf_format.h"
-#include "diag/release.h"
 
 #include <atomic>
 #include <cstddef>

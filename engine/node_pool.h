@@ -3,8 +3,13 @@
 // containers allocate a few hundred small nodes of a handful of sizes when the
 // table loads, and move nodes in and out as phrases are ignored and restored.
 // Blocks are cut from chunks of the heap and, once freed, kept on a free list
-// of their size for reuse, so memory never grows past the most that was in
-// use at once. Not thread-safe: an engine is used by one thread at a time.
+// of their size class for reuse. A freed block serves only its own size class
+// and chunks go back to the heap only with the pool, so what a pool holds is
+// the most that was in use at once of each size class, summed over the
+// classes. std::pmr::unsynchronized_pool_resource does the same job, but made
+// engine creation about a fifth slower in the engine benchmark: its chunks
+// start at 16 blocks and grow, and each free looks its chunk up. Not
+// thread-safe: an engine is used by one thread at a time.
 
 #include <array>
 #include <cstddef>

@@ -10,7 +10,6 @@
 #include "engine/phrase_table.h"
 
 #include <array>
-#include <cstdint>
 #include <string>
 
 namespace pelrin {
@@ -30,13 +29,6 @@ public:
     PelrinEngineImpl(const PelrinEngineImpl&) = delete;
     PelrinEngineImpl& operator=(const PelrinEngineImpl&) = delete;
 
-    // Windows only (ignored/app_folder_win.cpp). Fill m_appFolder (creating the
-    // folder when missing) and m_appIniFile on first use. GetAppFolder: 0, the
-    // folder lookup's negative HRESULT, or the last-error code when the folder
-    // cannot be made sure of. GetAppIniFile: 0 or a negative HRESULT.
-    std::int32_t GetAppFolder();
-    std::int32_t GetAppIniFile();
-
 private:
     // First, so it outlives the containers that allocate from it.
     NodePool m_pool;
@@ -49,6 +41,7 @@ public:
     // spelling, whatever spelling the list keeps; a listed phrase missing here
     // was only loaded from the settings file and never left its set.
     PhraseSet m_movedPhrases;
+    // The settings paths, empty until the settings file is first used.
     std::string m_appFolder;
     std::string m_appIniFile;
 
@@ -65,6 +58,8 @@ private:
     // kE_UNEXPECTED.
     template <typename Report>
     const std::string& StorePhrase(std::string phrase, Report report);
+    // Adds an alternate after those the phrase has.
+    void StoreAlternate(const std::string& phrase, std::string alternate);
 };
 
 } // namespace pelrin

@@ -1,6 +1,8 @@
 #pragma once
 // Orderings and containers of the phrase store.
 
+#include "base/ascii.h"
+
 #include <map>
 #include <memory_resource>
 #include <set>
@@ -30,9 +32,21 @@ using PhraseSet = std::pmr::set<std::string, CaseInsensitiveLess>;
 // One first-word bucket: first word -> the phrases that begin with it.
 using FirstWordMap = std::pmr::map<std::string, PhraseSet, CaseInsensitiveLess>;
 
-// Phrase -> alternate, keys in plain (unsigned, case-sensitive) byte order;
-// equal keys keep their insertion order.
-using AlternateMap = std::pmr::multimap<std::string, std::string>;
+// Plain (unsigned, case-sensitive) byte order of strings of any allocator,
+// so a lookup takes the caller's std::string as it is.
+struct PlainByteLess {
+    using is_transparent = void;
+    bool operator()(std::string_view left, std::string_view right) const noexcept
+    {
+        return left < right;
+    }
+};
+
+// Phrase -> alternate, keys in plain byte order; equal keys keep their
+// insertion order. Each alternate keeps its own copy of the phrase as key,
+// and most phrases are too long to be kept inside a string: the key takes its
+// bytes from the store's pool, not a heap block of its own.
+using AlternateMap = std::pmr::multimap<std::pmr::string, std::string, PlainByteLess>;
 
 inline constexpr int kBucketCount = 256;
 
@@ -40,21 +54,13 @@ inline constexpr int kBucketCount = 256;
 // 0x80 and above give a negative index that must never reach the buckets.
 constexpr int BucketIndex(char firstByte) noexcept
 {
-    if (firstByte >= 'A' && firstByte <= 'Z')
-        return firstByte - 'A' + 'a';
-    return static_cast<signed char>(firstByte);
+    return static_cast<signed char>(ToLowerAscii(firstByte));
 }
 
 // The bytes before the first space, or the whole phrase when it has none.
 constexpr std::string_view FirstWord(std::string_view phrase) noexcept
 {
     return phrase.substr(0, phrase.find(' '));
-}
-
-// An ASCII letter or digit, the only first bytes a word lookup reaches.
-constexpr bool IsAsciiAlnum(int c) noexcept
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 } // namespace pelrin

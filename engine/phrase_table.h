@@ -5,7 +5,7 @@
 // phrase would stand ends the table); 1.0.0.1 the library's own numbered
 // RCDATA resources.
 
-#include "diag/release.h"
+#include "base/release.h"
 #include "engine/phrase_resources.h"
 
 #include <type_traits>

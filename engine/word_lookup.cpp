@@ -1,6 +1,6 @@
 #include "engine/word_lookup.h"
 
-#include "diag/release.h"
+#include "base/release.h"
 
 namespace pelrin {
 

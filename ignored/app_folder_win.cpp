@@ -1,9 +1,8 @@
 #include "ignored/app_folder.h"
 
-#include "diag/last_error_win.h"
+#include "base/last_error_win.h"
+#include "base/win_owners.h"
 #include "diag/trace.h"
-#include "diag/win_owners.h"
-#include "engine/pelrin_engine_impl.h"
 
 #include <cstring>
 #include <string>
@@ -112,10 +111,11 @@ bool EnsureFolderExists(const char* path)
     return false;
 }
 
-std::int32_t PelrinEngineImpl::GetAppFolder()
+// The messages keep the names the trace has always shown for these steps.
+std::int32_t GetAppFolder(PelrinEngineImpl& impl)
 {
     TRACE_BASIC("PelrinEngineImpl::GetAppFolder-1, entering");
-    if (m_appFolder.empty()) {
+    if (impl.m_appFolder.empty()) {
         char path[MAX_PATH];
         const HRESULT hr = GetUserAppDataFolder(path);
         if (hr < 0) {
@@ -142,32 +142,32 @@ std::int32_t PelrinEngineImpl::GetAppFolder()
             TRACE_BASIC("PelrinEngineImpl::GetAppFolder-3, error: %d", error);
             return error;
         }
-        m_appFolder = std::move(folder);
+        impl.m_appFolder = std::move(folder);
     }
-    TRACE_BASIC("PelrinEngineImpl::GetAppFolder-4, m_appFolder: %s", m_appFolder.c_str());
+    TRACE_BASIC("PelrinEngineImpl::GetAppFolder-4, m_appFolder: %s", impl.m_appFolder.c_str());
     return 0;
 }
 
-std::int32_t PelrinEngineImpl::GetAppIniFile()
+std::int32_t GetAppIniFile(PelrinEngineImpl& impl)
 {
     TRACE_BASIC("PelrinEngineImpl::GetAppIniFile-1, entering");
-    if (m_appIniFile.empty()) {
-        const std::int32_t folderResult = GetAppFolder();
+    if (impl.m_appIniFile.empty()) {
+        const std::int32_t folderResult = GetAppFolder(impl);
         // Without the folder there is no settings file: a bare "Pelrin.ini"
         // would land in the Windows directory. Fail, and leave both paths
         // empty so the next call tries again.
-        if (folderResult < 0 || m_appFolder.empty()) {
+        if (folderResult < 0 || impl.m_appFolder.empty()) {
             const HRESULT hr = folderResult < 0
                                    ? folderResult
                                    : LastErrorAsHresult(static_cast<DWORD>(folderResult));
             TRACE_BASIC("PelrinEngineImpl::GetAppIniFile-2, error: %d", static_cast<int>(hr));
             return hr;
         }
-        std::string file = m_appFolder;
+        std::string file = impl.m_appFolder;
         AppendPathPart(file, kSettingsFileName);
-        m_appIniFile = std::move(file);
+        impl.m_appIniFile = std::move(file);
     }
-    TRACE_BASIC("PelrinEngineImpl::GetAppIniFile-3, m_appIniFile: %s", m_appIniFile.c_str());
+    TRACE_BASIC("PelrinEngineImpl::GetAppIniFile-3, m_appIniFile: %s", impl.m_appIniFile.c_str());
     return 0;
 }
 

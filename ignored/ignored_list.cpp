@@ -1,6 +1,6 @@
 #include "ignored/ignored_list.h"
 
-#include "diag/release.h"
+#include "base/release.h"
 #include "diag/trace.h"
 
 #include <string_view>

@@ -1,5 +1,7 @@
 #include "ignored/phrase_keys.h"
 
+#include "base/ascii.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -8,11 +10,6 @@ namespace pelrin {
 namespace {
 
 constexpr std::string_view kPrefix = "Phrase";
-
-char FoldAscii(char c) noexcept
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 } // namespace
 
@@ -23,9 +20,7 @@ void FormatPhraseKey(char (&key)[kPhraseKeyBufferSize], int number) noexcept
 
 bool ParsePhraseKey(std::string_view name, int& number) noexcept
 {
-    if (name.size() <= kPrefix.size() ||
-        !std::equal(kPrefix.begin(), kPrefix.end(), name.begin(),
-                    [](char a, char b) { return FoldAscii(a) == FoldAscii(b); }))
+    if (name.size() <= kPrefix.size() || !EqualsIgnoringAsciiCase(name.substr(0, kPrefix.size()), kPrefix))
         return false;
     const std::string_view digits = name.substr(kPrefix.size());
     if (digits.front() < '0' || digits.front() > '9' || (digits.front() == '0' && digits.size() > 1))

@@ -1,8 +1,10 @@
 #include "ignored/settings_file.h"
 
-#include "diag/last_error_win.h"
+#include "base/caught_exception_win.h"
+#include "base/last_error_win.h"
+#include "base/win_owners.h"
 #include "diag/trace.h"
-#include "diag/win_owners.h"
+#include "ignored/app_folder.h"
 #include "ignored/phrase_keys.h"
 
 #include <windows.h>
@@ -63,7 +65,7 @@ HRESULT CheckReadable(const char* file)
 HRESULT Save(PelrinEngineImpl& impl)
 {
     TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-1, entering");
-    const std::int32_t fileResult = impl.GetAppIniFile();
+    const std::int32_t fileResult = GetAppIniFile(impl);
     if (fileResult < 0) {
         TRACE_BASIC("CPelrinEngine::SaveIgnoredPhrases-2, error: %d", fileResult);
         return fileResult;
@@ -99,7 +101,7 @@ HRESULT Save(PelrinEngineImpl& impl)
 HRESULT Load(PelrinEngineImpl& impl)
 {
     TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-1, entering");
-    const std::int32_t fileResult = impl.GetAppIniFile();
+    const std::int32_t fileResult = GetAppIniFile(impl);
     if (fileResult < 0) {
         TRACE_BASIC("CPelrinEngine::LoadIgnoredPhrases-2, error: %d", fileResult);
         return fileResult;
@@ -155,21 +157,16 @@ HRESULT Load(PelrinEngineImpl& impl)
     return result;
 }
 
-HRESULT Guarded(HRESULT (*operation)(PelrinEngineImpl&), PelrinEngineImpl& impl) noexcept
-{
-    try {
-        return operation(impl);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return kE_UNEXPECTED;
-    }
-}
-
 } // namespace
 
-HRESULT SaveIgnoredPhrases(PelrinEngineImpl& impl) noexcept { return Guarded(&Save, impl); }
+HRESULT SaveIgnoredPhrases(PelrinEngineImpl& impl) noexcept
+{
+    return HResultBarrier([&] { return Save(impl); });
+}
 
-HRESULT LoadIgnoredPhrases(PelrinEngineImpl& impl) noexcept { return Guarded(&Load, impl); }
+HRESULT LoadIgnoredPhrases(PelrinEngineImpl& impl) noexcept
+{
+    return HResultBarrier([&] { return Load(impl); });
+}
 
 } // namespace pelrin

@@ -1,6 +1,6 @@
 #include "server/class_factory.h"
 
-#include "diag/win_owners.h"
+#include "base/win_owners.h"
 
 #include <new>
 

@@ -1,6 +1,6 @@
 #include "server/entry_points.h"
 
-#include "diag/win_owners.h"
+#include "base/win_owners.h"
 #include "server/registration.h"
 #include "server/shared_progids.h"
 

@@ -14,7 +14,6 @@ void Module::Init(ClassTableEntry* classTable, HINSTANCE instance) noexcept
     m_lockCount = 0;
     m_heap = nullptr;
     InitializeCriticalSection(&m_typeInfoLock);
-    InitializeCriticalSection(&m_windowCreationLock);
     InitializeCriticalSection(&m_classTableLock);
     m_initialised = true;
 }
@@ -30,7 +29,6 @@ void Module::Term() noexcept
         }
     }
     DeleteCriticalSection(&m_classTableLock);
-    DeleteCriticalSection(&m_windowCreationLock);
     DeleteCriticalSection(&m_typeInfoLock);
     if (m_heap != nullptr) {
         HeapDestroy(m_heap);

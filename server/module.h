@@ -52,7 +52,6 @@ public:
     ClassTableEntry* ClassTable() const noexcept { return m_classTable; }
 
     CRITICAL_SECTION& TypeInfoLock() noexcept { return m_typeInfoLock; }
-    CRITICAL_SECTION& WindowCreationLock() noexcept { return m_windowCreationLock; }
     CRITICAL_SECTION& ClassTableLock() noexcept { return m_classTableLock; }
 
 private:
@@ -63,7 +62,6 @@ private:
     mutable LONG m_lockCount = 0;
     HANDLE m_heap = nullptr; // never created; destroyed at Term if one were set
     CRITICAL_SECTION m_typeInfoLock{};
-    CRITICAL_SECTION m_windowCreationLock{};
     CRITICAL_SECTION m_classTableLock{};
     bool m_initialised = false;
 };

@@ -1,21 +1,23 @@
 #include "server/pelrin_engine.h"
 
-#include "diag/com_ptr.h"
+#include "base/caught_exception_win.h"
+#include "base/com_ptr.h"
+#include "base/code_page_text_win.h"
+#include "base/error_info_win.h"
 #include "diag/trace.h"
 #include "engine/engine_error.h"
 #include "engine/phrase_table.h"
 #include "engine/word_lookup.h"
 #include "ignored/ignored_list.h"
-#include "server/error_info.h"
 #include "server/method_barrier.h"
 #include "server/module.h"
 #include "server/string_array_result.h"
-#include "server/string_conversion.h"
 #include "server/type_info_cache.h"
 
 #include <iterator>
 #include <new>
 #include <string>
+#include <type_traits>
 
 namespace pelrin {
 
@@ -147,16 +149,10 @@ HRESULT CPelrinEngine::ConstructImpl() noexcept
     // The object's own lock would be taken here; in the apartment model the
     // class is registered with, it is empty.
     m_pImpl.reset();
-    try {
+    return HResultBarrier([&] {
         m_pImpl = std::make_unique<PelrinEngineImpl>(m_phraseTable);
-    } catch (HRESULT hr) {
-        return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CPelrinEngine::ReleaseImpl() noexcept
@@ -247,42 +243,78 @@ HRESULT CPelrinEngine::Invoke(DISPID dispIdMember, REFIID /*riid*/, LCID lcid, W
 
 // --- IPelrinEngine ---
 
-HRESULT CPelrinEngine::LookupAlternatePhrases(BSTR phrase, VARIANT* altphrasearray)
+template <typename ClearFailed, typename Body>
+HRESULT CPelrinEngine::Method(const char* entering, VARIANT* result, ClearFailed clearFailed,
+                              const BSTR* text, Body body) noexcept
 {
-    return Guarded(altphrasearray, [&]() -> HRESULT {
-        TRACE_BASIC("CPelrinEngine::LookupAlternatePhrases-1, entering");
-        HRESULT hr = ClearToNull(altphrasearray);
-        if (FAILED(hr)) {
-            TRACE_BASIC("CPelrinEngine::LookupAlternatePhrases-2, failed to clear VARIANT return "
-                        "result");
-            DEBUG_MESSAGE("failed to clear VARIANT return result\n");
-            return hr;
+    return MethodBarrier(result, [&]() -> HRESULT {
+        TRACE_BASIC("%s", entering);
+        HRESULT hr = S_OK;
+        if constexpr (!std::is_null_pointer_v<ClearFailed>) {
+            hr = ClearToNull(result);
+            if (FAILED(hr)) {
+                clearFailed(hr);
+                return hr;
+            }
         }
         std::string narrow;
-        hr = BstrToNarrow(phrase, narrow);
-        if (FAILED(hr))
-            return hr;
-        if (!m_pImpl)
-            return E_UNEXPECTED;
-        TRACE_VERBOSE("CPelrinEngine::LookupAlternatePhrases-4, phrase: /%s/", narrow.c_str());
+        if (text != nullptr) {
+            hr = BstrToNarrow(*text, narrow);
+            if (FAILED(hr))
+                return hr;
+        }
+        return WithStore([&](PelrinEngineImpl& store) { return body(store, narrow); });
+    });
+}
 
-        const auto [first, last] = m_pImpl->m_alternates.equal_range(narrow);
+namespace {
+
+// How a method names a failed result array in its trace lines: its name, the
+// checkpoint of a failed creation (a failed element is the next one), and
+// what its lines end with (some have always sent an empty line after).
+struct ArrayTrace {
+    const char* method;
+    int createFailed;
+    const char* end;
+};
+
+// Fills a method's result from `count` strings (see WriteStringArray),
+// reporting a failure in the method's trace words and on the debugger line
+// that all of them share.
+template <typename Iterator, typename Text>
+HRESULT WriteResult(Iterator first, std::size_t count, Text text, VARIANT* out,
+                    const ArrayTrace& trace) noexcept
+{
+    return WriteStringArray(
+        first, count, text, out,
+        [&](int n) {
+            TRACE_BASIC("CPelrinEngine::%s-%d, can't create %d-element variant array%s", trace.method,
+                        trace.createFailed, n, trace.end);
+            DEBUG_MESSAGE("can't create %d-element variant array\n", n);
+        },
+        [&](int index) {
+            TRACE_BASIC("CPelrinEngine::%s-%d, can't assign array element %d%s", trace.method,
+                        trace.createFailed + 1, index, trace.end);
+            DEBUG_MESSAGE("can't assign array element %d\n", index);
+        });
+}
+
+} // namespace
+
+HRESULT CPelrinEngine::LookupAlternatePhrases(BSTR phrase, VARIANT* altphrasearray)
+{
+    const auto clearFailed = [](HRESULT) {
+        TRACE_BASIC("CPelrinEngine::LookupAlternatePhrases-2, failed to clear VARIANT return result");
+        DEBUG_MESSAGE("failed to clear VARIANT return result\n");
+    };
+    return Method("CPelrinEngine::LookupAlternatePhrases-1, entering", altphrasearray, clearFailed,
+                  &phrase, [&](PelrinEngineImpl& store, const std::string& narrow) -> HRESULT {
+        TRACE_VERBOSE("CPelrinEngine::LookupAlternatePhrases-4, phrase: /%s/", narrow.c_str());
+        const auto [first, last] = store.m_alternates.equal_range(narrow);
         const auto count = static_cast<std::size_t>(std::distance(first, last));
         if (count > 0) {
-            hr = WriteStringArray(
-                first, count, AlternateOf, altphrasearray,
-                [](int n) {
-                    TRACE_BASIC("CPelrinEngine::LookupAlternatePhrases-5, can't create %d-element "
-                                "variant array",
-                                n);
-                    DEBUG_MESSAGE("can't create %d-element variant array\n", n);
-                },
-                [](int index) {
-                    TRACE_BASIC("CPelrinEngine::LookupAlternatePhrases-6, can't assign array "
-                                "element %d",
-                                index);
-                    DEBUG_MESSAGE("can't assign array element %d\n", index);
-                });
+            const HRESULT hr = WriteResult(first, count, AlternateOf, altphrasearray,
+                                           {"LookupAlternatePhrases", 5, ""});
             if (FAILED(hr))
                 return hr;
         }
@@ -294,73 +326,39 @@ HRESULT CPelrinEngine::LookupAlternatePhrases(BSTR phrase, VARIANT* altphrasearr
 
 HRESULT CPelrinEngine::MatchWord(BSTR word, VARIANT* vStrArray)
 {
-    return Guarded(vStrArray, [&]() -> HRESULT {
-        TRACE_BASIC("CPelrinEngine::MatchWord-1, entering");
-        HRESULT hr = ClearToNull(vStrArray);
-        if (FAILED(hr)) {
-            TRACE_BASIC("CPelrinEngine::MatchWord-2, failed to clear VARIANT return result, error: %d",
-                        static_cast<int>(hr));
-            if constexpr (release::kMatchWordErrorObject)
-                SetComError(IID_IPelrinEngine, L"Pelrin.PelrinEngine.1",
-                            L"failed to clear VARIANT return result");
-            return hr;
-        }
-        std::string narrow;
-        hr = BstrToNarrow(word, narrow);
-        if (FAILED(hr))
-            return hr;
-        if (!m_pImpl)
-            return E_UNEXPECTED;
-
-        const PhraseSet* phrases = FindPhrasesOfFirstWord(*m_pImpl, narrow);
+    const auto clearFailed = [](HRESULT hr) {
+        TRACE_BASIC("CPelrinEngine::MatchWord-2, failed to clear VARIANT return result, error: %d",
+                    static_cast<int>(hr));
+        if constexpr (release::kMatchWordErrorObject)
+            PublishErrorInfo(IID_IPelrinEngine, L"Pelrin.PelrinEngine.1",
+                             L"failed to clear VARIANT return result");
+    };
+    return Method("CPelrinEngine::MatchWord-1, entering", vStrArray, clearFailed, &word,
+                  [&](PelrinEngineImpl& store, const std::string& narrow) -> HRESULT {
+        const PhraseSet* phrases = FindPhrasesOfFirstWord(store, narrow);
         if (phrases == nullptr)
             return S_OK;
         // Every phrase of the word ignored: an empty array (1.0.0.5), or no
         // match (1.0.0.1, where the lookup answers null).
-        return WriteStringArray(
-            phrases->begin(), phrases->size(), Itself, vStrArray,
-            [](int n) {
-                TRACE_BASIC("CPelrinEngine::MatchWord-4, can't create %d-element variant array\n", n);
-                DEBUG_MESSAGE("can't create %d-element variant array\n", n);
-            },
-            [](int index) {
-                TRACE_BASIC("CPelrinEngine::MatchWord-5, can't assign array element %d\n", index);
-                DEBUG_MESSAGE("can't assign array element %d\n", index);
-            });
+        return WriteResult(phrases->begin(), phrases->size(), Itself, vStrArray,
+                           {"MatchWord", 4, "\n"});
     });
 }
 
 HRESULT CPelrinEngine::GetIgnoredPhrases(VARIANT* vStrArray)
 {
-    return Guarded(vStrArray, [&]() -> HRESULT {
-        TRACE_BASIC("CPelrinEngine::GetIgnoredPhrases-1, entering");
-        HRESULT hr = ClearToNull(vStrArray);
-        if (FAILED(hr)) {
-            TRACE_BASIC("CPelrinEngine::GetIgnoredPhrases-2, failed to clear VARIANT return result\n");
-            DEBUG_MESSAGE("failed to clear VARIANT return result\n");
-            return hr;
-        }
-        if (!m_pImpl)
-            return E_UNEXPECTED;
-
-        const PhraseSet& listed = m_pImpl->m_ignoredPhrases;
+    const auto clearFailed = [](HRESULT) {
+        TRACE_BASIC("CPelrinEngine::GetIgnoredPhrases-2, failed to clear VARIANT return result\n");
+        DEBUG_MESSAGE("failed to clear VARIANT return result\n");
+    };
+    return Method("CPelrinEngine::GetIgnoredPhrases-1, entering", vStrArray, clearFailed, nullptr,
+                  [&](PelrinEngineImpl& store, const std::string&) -> HRESULT {
+        const PhraseSet& listed = store.m_ignoredPhrases;
         // 1.0.0.1 counts the list before it builds the array, 1.0.0.5 after.
         DEBUG_MESSAGE("%d ignored phrases.\n", static_cast<int>(listed.size()));
         if (!listed.empty()) {
-            hr = WriteStringArray(
-                listed.begin(), listed.size(), Itself, vStrArray,
-                [](int n) {
-                    TRACE_BASIC("CPelrinEngine::GetIgnoredPhrases-4, can't create %d-element "
-                                "variant array\n",
-                                n);
-                    DEBUG_MESSAGE("can't create %d-element variant array\n", n);
-                },
-                [](int index) {
-                    TRACE_BASIC("CPelrinEngine::GetIgnoredPhrases-5, can't assign array element "
-                                "%d\n",
-                                index);
-                    DEBUG_MESSAGE("can't assign array element %d\n", index);
-                });
+            const HRESULT hr = WriteResult(listed.begin(), listed.size(), Itself, vStrArray,
+                                           {"GetIgnoredPhrases", 4, "\n"});
             if (FAILED(hr))
                 return hr;
         }
@@ -374,40 +372,20 @@ HRESULT CPelrinEngine::GetIgnoredPhrases(VARIANT* vStrArray)
 
 HRESULT CPelrinEngine::AddIgnoredPhrase(BSTR phrase, LONG* /*bOk*/)
 {
-    return Guarded(nullptr, [&]() -> HRESULT {
-        TRACE_BASIC("CPelrinEngine::AddIgnoredPhrase-1, entering");
-        std::string narrow;
-        const HRESULT hr = BstrToNarrow(phrase, narrow);
-        if (FAILED(hr))
-            return hr;
-        if (!m_pImpl)
-            return E_UNEXPECTED;
-        return IgnorePhrase(*m_pImpl, narrow);
-    });
+    return Method("CPelrinEngine::AddIgnoredPhrase-1, entering", nullptr, nullptr, &phrase,
+                  IgnorePhrase);
 }
 
 HRESULT CPelrinEngine::RemoveIgnoredPhrase(BSTR phrase, LONG* /*bOk*/)
 {
-    return Guarded(nullptr, [&]() -> HRESULT {
-        TRACE_BASIC("CPelrinEngine::RemoveIgnoredPhrase-1, entering");
-        std::string narrow;
-        const HRESULT hr = BstrToNarrow(phrase, narrow);
-        if (FAILED(hr))
-            return hr;
-        if (!m_pImpl)
-            return E_UNEXPECTED;
-        return RestoreIgnoredPhrase(*m_pImpl, narrow);
-    });
+    return Method("CPelrinEngine::RemoveIgnoredPhrase-1, entering", nullptr, nullptr, &phrase,
+                  RestoreIgnoredPhrase);
 }
 
 HRESULT CPelrinEngine::ClearIgnoredPhrases(LONG* /*bOk*/)
 {
-    return Guarded(nullptr, [&]() -> HRESULT {
-        TRACE_BASIC("CPelrinEngine::ClearIgnoredPhrases-1, entering");
-        if (!m_pImpl)
-            return E_UNEXPECTED;
-        return RestoreAllIgnoredPhrases(*m_pImpl);
-    });
+    return Method("CPelrinEngine::ClearIgnoredPhrases-1, entering", nullptr, nullptr, nullptr,
+                  [](PelrinEngineImpl& store, const std::string&) { return RestoreAllIgnoredPhrases(store); });
 }
 
 } // namespace pelrin

@@ -3,7 +3,7 @@
 // serves IUnknown, IDispatch and IPelrinEngine; IDispatch is answered from the
 // type library. Each object owns one PelrinEngineImpl for its whole life.
 
-#include "diag/release.h"
+#include "base/release.h"
 #include "engine/pelrin_engine_impl.h"
 #include "engine/phrase_table.h"
 #include "server/pelrin.h"
@@ -77,6 +77,24 @@ private:
     // Count pinned at 1 so that references taken during teardown cannot
     // start a second destruction.
     void Destroy() noexcept;
+
+    // body(store) with the object's store; E_UNEXPECTED without one.
+    template <typename Body>
+    HRESULT WithStore(Body body)
+    {
+        if (!m_pImpl)
+            return E_UNEXPECTED;
+        return body(*m_pImpl);
+    }
+    // The start every interface method shares, in this order: the `entering`
+    // trace line; `result` cleared to VT_NULL, unless clearFailed is nullptr
+    // (a result that cannot be cleared is first reported with
+    // clearFailed(hr)); the string argument *text in the ANSI code page,
+    // unless text is null; then body(store, text) through WithStore. Nothing
+    // thrown crosses, and a result is left VT_NULL when something was.
+    template <typename ClearFailed, typename Body>
+    HRESULT Method(const char* entering, VARIANT* result, ClearFailed clearFailed,
+                   const BSTR* text, Body body) noexcept;
 
     LONG m_refCount = 0;
     std::unique_ptr<PelrinEngineImpl> m_pImpl;

@@ -2,7 +2,6 @@
 // have the settings file (see PELRIN_SETTINGS_FILE).
 
 #include "ignored/settings_file.h"
-#include "server/method_barrier.h"
 #include "server/pelrin_engine.h"
 
 namespace pelrin {
@@ -11,20 +10,12 @@ namespace pelrin {
 // Win32, so that callers testing with FAILED() and script hosts see it.
 HRESULT CPelrinEngine::SaveIgnoredPhrases()
 {
-    return Guarded(nullptr, [&]() -> HRESULT {
-        if (!m_pImpl)
-            return E_UNEXPECTED;
-        return pelrin::SaveIgnoredPhrases(*m_pImpl);
-    });
+    return WithStore(pelrin::SaveIgnoredPhrases);
 }
 
 HRESULT CPelrinEngine::LoadIgnoredPhrases()
 {
-    return Guarded(nullptr, [&]() -> HRESULT {
-        if (!m_pImpl)
-            return E_UNEXPECTED;
-        return pelrin::LoadIgnoredPhrases(*m_pImpl);
-    });
+    return WithStore(pelrin::LoadIgnoredPhrases);
 }
 
 } // namespace pelrin

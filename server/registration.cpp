@@ -1,9 +1,10 @@
 #include "server/registration.h"
 
-#include "diag/com_ptr.h"
-#include "diag/last_error_win.h"
-#include "diag/win_owners.h"
-#include "server/type_library_key.h"
+#include "base/code_page_text_win.h"
+#include "base/com_ptr.h"
+#include "base/last_error_win.h"
+#include "base/win_owners.h"
+#include "server/registry/type_library_key.h"
 
 #include <oleauto.h>
 
@@ -16,20 +17,6 @@ namespace {
 // Long enough for any path the system hands out (32,767 characters).
 constexpr DWORD kLongestModulePath = 32768;
 
-// Converts in the ANSI code page; false when the conversion fails.
-bool AnsiToWide(const std::string& ansi, std::wstring& wide)
-{
-    wide.clear();
-    if (ansi.empty())
-        return true;
-    const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    if (length <= 0)
-        return false;
-    wide.resize(static_cast<std::size_t>(length));
-    return MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length) ==
-           length;
-}
-
 bool IsPathSeparator(char c) noexcept
 {
     return c == '\\' || c == '/' || c == ':';
@@ -38,12 +25,11 @@ bool IsPathSeparator(char c) noexcept
 // Registers the library's file under locale 0 too (see NeutralLocaleFileKey).
 HRESULT RegisterUnderNeutralLocale(ITypeLib* library, const std::wstring& file)
 {
-    TLIBATTR* attributes = nullptr;
-    HRESULT hr = library->GetLibAttr(&attributes);
+    TLIBATTR attributes{};
+    const HRESULT hr = TypeLibraryAttributes(library, attributes);
     if (FAILED(hr))
         return hr;
-    const std::wstring key = NeutralLocaleFileKey(*attributes);
-    library->ReleaseTLibAttr(attributes);
+    const std::wstring key = NeutralLocaleFileKey(attributes);
     if (key.empty())
         return S_OK;
     UniqueHkey opened;
@@ -66,26 +52,17 @@ HRESULT CheckRegistrationPath(const std::wstring& wide, RegistrationPath& path) 
     if (wide.size() >= kLongestModulePath)
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     try {
-        // Best-fit mapping would turn a character the code page lacks into a
-        // look-alike (U+0100 into "A"): the path of another file. UTF-8 takes
-        // neither the flag nor the used-default output.
-        const bool utf8 = GetACP() == CP_UTF8;
-        const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-        BOOL usedDefault = FALSE;
-        BOOL* const usedDefaultOut = utf8 ? nullptr : &usedDefault;
-        const int wideLength = static_cast<int>(wide.size());
-        const int length =
-            WideCharToMultiByte(CP_ACP, flags, wide.data(), wideLength, nullptr, 0, nullptr, usedDefaultOut);
-        if (length <= 0)
-            return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
-        std::string ansi(static_cast<std::size_t>(length), '\0');
-        if (WideCharToMultiByte(CP_ACP, flags, wide.data(), wideLength, ansi.data(), length, nullptr,
-                                usedDefaultOut) != length ||
-            usedDefault)
-            return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
-        // What the narrow path names must be the file itself.
+        // A look-alike of a character the code page lacks (U+0100 as "A")
+        // would be the path of another file, and what the narrow path names
+        // must be the file itself. Only running out of memory keeps its code.
+        std::string ansi;
         std::wstring back;
-        if (!AnsiToWide(ansi, back) || back != wide)
+        HRESULT hr = WideToCodePage(wide, ansi, CP_ACP, Fit::Exact);
+        if (SUCCEEDED(hr))
+            hr = CodePageToWide(ansi, back);
+        if (hr == E_OUTOFMEMORY)
+            return hr;
+        if (FAILED(hr) || back != wide)
             return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
         if (ansi.size() >= MAX_PATH)
             return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
@@ -174,16 +151,17 @@ HRESULT RegisterTypeLibraryOf(HMODULE module) noexcept
         hr = LoadTypeLib(loadedWide.c_str(), library.addressof());
         if (FAILED(hr)) {
             loaded = TypeLibraryFallbackPath(path.ansi);
-            if (!AnsiToWide(loaded, loadedWide))
-                return LastErrorAsHresult();
-            hr = LoadTypeLib(loadedWide.c_str(), library.addressof());
+            hr = CodePageToWide(loaded, loadedWide);
+            if (SUCCEEDED(hr))
+                hr = LoadTypeLib(loadedWide.c_str(), library.addressof());
         }
         if (FAILED(hr))
             return hr;
 
         std::wstring helpDirectory;
-        if (!AnsiToWide(HelpDirectoryOf(loaded), helpDirectory))
-            return LastErrorAsHresult();
+        hr = CodePageToWide(HelpDirectoryOf(loaded), helpDirectory);
+        if (FAILED(hr))
+            return hr;
         hr = RegisterTypeLib(library.get(), loadedWide.data(), helpDirectory.empty() ? nullptr : helpDirectory.data());
         return FAILED(hr) ? hr : RegisterUnderNeutralLocale(library.get(), loadedWide);
     } catch (const std::bad_alloc&) {

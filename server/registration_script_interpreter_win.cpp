@@ -1,6 +1,6 @@
 #include "server/registration_script.h"
 
-#include "server/registry_script_win.h"
+#include "server/registry/registry_script_win.h"
 #include "server/resource_ids.h"
 
 #include <new>

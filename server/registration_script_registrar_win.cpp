@@ -1,6 +1,6 @@
 #include "server/registration_script.h"
 
-#include "diag/com_ptr.h"
+#include "base/com_ptr.h"
 #include "server/registration.h"
 #include "server/resource_ids.h"
 

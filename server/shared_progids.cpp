@@ -1,6 +1,6 @@
 #include "server/shared_progids.h"
 
-#include "diag/win_owners.h"
+#include "base/win_owners.h"
 
 #include <objbase.h>
 

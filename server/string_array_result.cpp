@@ -1,6 +1,6 @@
 #include "server/string_array_result.h"
 
-#include "server/string_conversion.h"
+#include "base/code_page_text_win.h"
 
 #include <climits>
 

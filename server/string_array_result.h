@@ -3,7 +3,7 @@
 // of type VT_ARRAY | VT_VARIANT holding a one-dimensional array with lower
 // bound 0 whose elements are VT_BSTR; or VT_NULL for no list.
 
-#include "diag/win_owners.h"
+#include "base/win_owners.h"
 
 #include <windows.h>
 #include <oleauto.h>

@@ -1,7 +1,7 @@
 #include "server/type_info_cache.h"
 
-#include "diag/com_ptr.h"
-#include "diag/win_owners.h"
+#include "base/com_ptr.h"
+#include "base/win_owners.h"
 #include "server/module.h"
 #include "server/pelrin.h"
 
@@ -23,12 +23,6 @@ void TypeInfoCache::RemoveObject() noexcept
         m_typeInfo->Release();
         m_typeInfo = nullptr;
     }
-}
-
-LONG TypeInfoCache::ObjectCount() noexcept
-{
-    const CriticalSectionLock lock(g_module.TypeInfoLock());
-    return m_objectCount;
 }
 
 HRESULT TypeInfoCache::Get(LCID lcid, ITypeInfo** typeInfo) noexcept

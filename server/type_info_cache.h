@@ -22,7 +22,6 @@ public:
     // Each engine object counts itself in while it exists.
     void AddObject() noexcept;
     void RemoveObject() noexcept;
-    LONG ObjectCount() noexcept;
 
     // The interface's type information with a reference for the caller, or
     // the code of LoadRegTypeLib / GetTypeInfoOfGuid.

@@ -5,7 +5,7 @@
 #include "deploy/installer_tables.h"
 #include "deploy/registration_rows.h"
 #include "deploy/version_block.h"
-#include "server/registry_script.h"
+#include "server/registry/registry_script.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ namespace {
 
 std::vector<std::string> Rows(const char* script)
 {
-    std::vector<test::RegistryEntry> entries;
+    std::vector<RegistryEntry> entries;
     EXPECT_EQ(RegisteredEntries(script, entries), kScriptOk);
     return RegistryTableRows(entries, "C", "F", "D");
 }

@@ -5,9 +5,10 @@
 // inspects and closes it. The tests run on a desktop of their own, so other
 // programs in the same Wine prefix (and their lack of a display) do not matter.
 
+#include "base/win_owners.h"
 #include "diag/error_dialog_template.h"
 #include "diag/sysex.h"
-#include "diag/win_owners.h"
+#include "tests/support/unique_handle_win.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@
 
 namespace pelrin {
 namespace {
+
+using test::UniqueHandle;
 
 constexpr char kDesktopName[] = "PelrinErrorDialog";
 constexpr char kCaption[] = "DiagErrorDialog_Tests"; // the module name, case kept

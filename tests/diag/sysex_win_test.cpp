@@ -1,9 +1,9 @@
 // The platform side of error records: system texts, publishing as the
 // thread's COM error and rebuilding from what a caller receives.
 
-#include "diag/com_ptr.h"
+#include "base/code_page_text_win.h"
+#include "base/com_ptr.h"
 #include "diag/sysex.h"
-#include "diag/sysex_win.h"
 
 #include <gtest/gtest.h>
 
@@ -135,16 +135,6 @@ TEST_F(ComThread, FromComErrorWithoutPublishedForm)
     EXPECT_EQ(e.Code(), SYSEX_E_ERROR);
     EXPECT_EQ(e.Location(), location);
     EXPECT_STREQ(e.Message(), "plain words");
-}
-
-TEST(AnsiToBstr, ConvertsCodePagesThatRefusePrecomposed)
-{
-    const UniqueBstr utf8 = AnsiToBstr("caf\xC3\xA9", CP_UTF8);
-    ASSERT_TRUE(utf8);
-    EXPECT_EQ(std::wstring(utf8.get()), L"caf\u00e9");
-    const UniqueBstr empty = AnsiToBstr("");
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(SysStringLen(empty.get()), 0u);
 }
 
 } // namespace

@@ -133,12 +133,17 @@ TEST(Loading, PhrasesOfOneFirstWordShareAnEntryKeyedInTheFirstPhrasesCase)
 
 TEST(Loading, AlternatesAreKeyedByThePhraseExactly)
 {
-    const TestPhraseTable table{{"Apple pie", "tart", "cake", "tart"}, {"Hello"}};
+    // "Pear" loads first, so the end of the map is the wrong place for the
+    // alternates of "Apple pie": they must still keep the table's order.
+    const TestPhraseTable table{{"Pear", "x"}, {"Apple pie", "tart", "cake", "tart", "flan"}, {"Hello"}};
     const PelrinEngineImpl impl(table.get());
-    EXPECT_EQ(impl.m_alternates.count("Apple pie"), 3u);
+    std::vector<std::string> alternates;
+    for (auto [it, end] = impl.m_alternates.equal_range("Apple pie"); it != end; ++it)
+        alternates.push_back(it->second);
+    EXPECT_EQ(alternates, (std::vector<std::string>{"tart", "cake", "tart", "flan"}));
     EXPECT_EQ(impl.m_alternates.count("apple pie"), 0u);
     EXPECT_EQ(impl.m_alternates.count("Hello"), 0u); // a group without alternates adds none
-    EXPECT_EQ(impl.m_alternates.size(), 3u);
+    EXPECT_EQ(impl.m_alternates.size(), 5u);
     ASSERT_EQ(impl.m_buckets[104].count("Hello"), 1u);
     EXPECT_EQ(impl.m_buckets[104].begin()->first, "Hello");
     const PhraseSet* found = FindPhrasesOfFirstWord(impl, "APPLE");
@@ -185,10 +190,11 @@ TEST(Loading, MovesEachPhraseIntoTheStoreRatherThanCopyingIt)
         return counted.Count();
     };
     // Too long to be kept inside a string, each of these has one heap block,
-    // which moves into the store with it; a copy would take a second.
+    // which moves into the store with it; a copy would take a second. The
+    // copies that key the alternates come from the store's pool.
     const std::string tail(40, 'x');
-    const TestPhraseTable longPhrases{{"a 1" + tail}, {"a 2" + tail}, {"a 3" + tail}};
-    const TestPhraseTable shortPhrases{{"a 1"}, {"a 2"}, {"a 3"}};
+    const TestPhraseTable longPhrases{{"a 1" + tail, "b", "c"}, {"a 2" + tail, "b"}, {"a 3" + tail, "b"}};
+    const TestPhraseTable shortPhrases{{"a 1", "b", "c"}, {"a 2", "b"}, {"a 3", "b"}};
     EXPECT_EQ(allocationsToLoad(longPhrases) - allocationsToLoad(shortPhrases), 3);
 }
 

@@ -3,9 +3,9 @@
 // set; 1.0.0.1 looks up any ASCII first byte and counts an emptied set as no
 // match.
 
-#include "diag/release.h"
 #include "engine/pelrin_engine_impl.h"
 #include "engine/word_lookup.h"
+#include "tests/support/expected_behaviour.h"
 #include "tests/support/test_phrase_table.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 namespace pelrin {
 namespace {
 
+using test::kExpected;
 using test::TestPhraseTable;
 
 TEST(WordLookup, MatchesWholeFirstWordsIgnoringAsciiCase)
@@ -27,7 +28,7 @@ TEST(WordLookup, MatchesWholeFirstWordsIgnoringAsciiCase)
     // Punctuation first: its own bucket only without the letter-or-digit rule.
     for (const char* word : {"_under", "[x]"}) {
         const PhraseSet* found = FindPhrasesOfFirstWord(impl, word);
-        EXPECT_EQ(found == nullptr, release::kLetterOrDigitFirstByte) << word;
+        EXPECT_EQ(found == nullptr, kExpected.refusesFirstByteNotLetterOrDigit) << word;
     }
 }
 
@@ -37,7 +38,7 @@ TEST(WordLookup, AWordWhoseSetWasEmptiedIsAnEmptySetOrNoMatch)
     PelrinEngineImpl impl(table.get());
     impl.m_buckets['a'].begin()->second.clear();
     const PhraseSet* found = FindPhrasesOfFirstWord(impl, "apple");
-    if (release::kEmptiedWordIsEmptyArray) {
+    if (kExpected.emptiedWordAnswersEmptyArray) {
         ASSERT_NE(found, nullptr);
         EXPECT_TRUE(found->empty());
     } else {

@@ -2,8 +2,9 @@
 // in both modes, over an in-memory registry that holds others' registrations,
 // with single-byte and double-byte character stepping.
 
-#include "server/registry_script.h"
-#include "server/memory_registry.h"
+#include "server/registry/memory_registry.h"
+#include "server/registry/registry_script.h"
+#include "tests/server/registry/lead_byte_text.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -25,11 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const bool doubleByte : {false, true}) {
         if (doubleByte && !hasLeadByte)
             break;
-        pelrin::test::MemoryRegistry registry;
+        pelrin::MemoryRegistry registry;
         registry.SetString("HKCR\\CLSID\\{other}\\InprocServer32", "", "other.dll");
         registry.SetString("HKCR\\Shared", "Value", "x");
         registry.AddKey("HKCR\\Shared\\Sub");
-        pelrin::test::HostAnsiText text;
+        pelrin::test::LeadByteText text;
         if (doubleByte)
             text.SetLeadBytes(kFirstLead, kLastLead);
         pelrin::RegistryScriptInterpreter interpreter(registry, text);

@@ -2,7 +2,7 @@
 // Scratch application-data folders in the build tree, so that no test reads or
 // writes a real user profile, and the capture helpers of the settings tests.
 
-#include "diag/win_owners.h"
+#include "base/win_owners.h"
 
 #include <initializer_list>
 #include <string>

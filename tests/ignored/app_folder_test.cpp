@@ -2,6 +2,7 @@
 
 #include "engine/engine_error.h"
 #include "engine/pelrin_engine_impl.h"
+#include "ignored/app_folder.h"
 #include "ignored/settings_file.h"
 #include "tests/ignored/app_data_scratch_win.h"
 #include "tests/support/allocation_failure.h"
@@ -97,7 +98,7 @@ TEST(AppFolder, DataPathEndingInABackslashGetsNoSecondOne)
     for (const std::string& value : {appData + "\\", appData}) {
         const AppDataRedirect redirect(value);
         PelrinEngineImpl impl(Table().get());
-        ASSERT_EQ(impl.GetAppIniFile(), kS_OK) << value;
+        ASSERT_EQ(GetAppIniFile(impl), kS_OK) << value;
         EXPECT_EQ(impl.m_appFolder, appData + "\\Pelrin") << value;
         EXPECT_EQ(impl.m_appIniFile, appData + "\\Pelrin\\Pelrin.ini") << value;
     }

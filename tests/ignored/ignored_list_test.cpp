@@ -2,10 +2,10 @@
 // the list, the first-character rules of each version, and taking loaded
 // phrases off the list.
 
-#include "diag/release.h"
 #include "engine/engine_error.h"
 #include "engine/word_lookup.h"
 #include "ignored/ignored_list.h"
+#include "tests/support/expected_behaviour.h"
 #include "tests/support/scenario.h"
 #include "tests/support/test_phrase_table.h"
 
@@ -18,6 +18,7 @@
 namespace pelrin {
 namespace {
 
+using test::kExpected;
 using test::RunScenarioCapturingDebugOutput;
 using test::TestPhraseTable;
 
@@ -34,7 +35,7 @@ const TestPhraseTable& Table()
 // What a first byte without a bucket answers: refused by 1.0.0.5's
 // letter-or-digit rule; nothing to move in 1.0.0.1, where only bytes of 0x80
 // and above have none.
-constexpr HRESULT kNoBucket = release::kLetterOrDigitFirstByte ? kE_UNEXPECTED : kS_OK;
+constexpr HRESULT kNoBucket = kExpected.refusesFirstByteNotLetterOrDigit ? kE_UNEXPECTED : kS_OK;
 
 // The phrases word matching offers for a word: nullopt when no first word matches.
 std::optional<Phrases> Offered(const PelrinEngineImpl& impl, const std::string& word)
@@ -136,12 +137,12 @@ TEST_F(IgnoredList, WhichFirstBytesHaveABucketIsTheVersionsRule)
     for (const char* phrase : {"\xC4pfel", "\x80", "\xFF"})
         EXPECT_EQ(IgnorePhrase(m_impl, phrase), kNoBucket) << phrase;
     for (const char* phrase : {"_under score", "[x]", "-"}) {
-        const HRESULT expected = release::kLetterOrDigitFirstByte ? kE_UNEXPECTED : kS_OK;
+        const HRESULT expected = kExpected.refusesFirstByteNotLetterOrDigit ? kE_UNEXPECTED : kS_OK;
         EXPECT_EQ(IgnorePhrase(m_impl, phrase), expected) << phrase;
     }
     // A punctuation phrase of the table moves only where its byte has a bucket.
-    EXPECT_EQ(Listed(m_impl), release::kLetterOrDigitFirstByte ? Phrases{"1st prize"}
-                                                               : (Phrases{"1st prize", "_under score"}));
+    EXPECT_EQ(Listed(m_impl), kExpected.refusesFirstByteNotLetterOrDigit ? Phrases{"1st prize"}
+                                                                        : (Phrases{"1st prize", "_under score"}));
     EXPECT_EQ(Offered(m_impl, "apple"), (Phrases{"apple crumble", "Apple pie"}));
     EXPECT_EQ(RestoreAllIgnoredPhrases(m_impl), kS_OK);
     EXPECT_EQ(Store(m_impl), Store(PelrinEngineImpl(Table().get())));
@@ -209,7 +210,7 @@ TEST(IgnoredListTrace, OnlyAPhraseThatMovesIsReported)
     const auto run = RunScenarioCapturingDebugOutput("ignoring_traces_the_moved_phrase");
     EXPECT_EQ(run.exitCode, 0);
     ASSERT_EQ(run.debugLines.size(), 3u); // the two load messages first
-    EXPECT_EQ(run.debugLines[2], release::kTraceLevel
+    EXPECT_EQ(run.debugLines[2], kExpected.checkpointsUnderTraceLevel
                                      ? "CPelrinEngine::AddIgnoredPhrase-3, ignoring 'apple PIE'.\n"
                                      : "ignoring 'apple PIE'.\n");
 }

@@ -1,9 +1,8 @@
 // IDispatch of the engine object, answered from the type library that
 // PELRIN.DLL carries, registered in the test prefix by each test.
 
-#include "diag/release.h"
 #include "server/pelrin_engine.h"
-#include "server/type_library_key.h"
+#include "server/registry/type_library_key.h"
 #include "tests/ignored/app_data_scratch_win.h"
 #include "tests/server/bitness.h"
 #include "tests/server/engine_test_support.h"
@@ -28,7 +27,7 @@ const wchar_t* const kMethods[] = {L"LookupAlternatePhrases", L"MatchWord",
                                    L"RemoveIgnoredPhrase",    L"ClearIgnoredPhrases",
                                    L"SaveIgnoredPhrases",     L"LoadIgnoredPhrases"};
 // Version 1.0.0.1 offers the first six only.
-constexpr std::size_t kOffered = release::kSettingsFile ? 8 : 6;
+constexpr std::size_t kOffered = test::kExpected.settingsFileMethods ? 8 : 6;
 
 class EngineDispatch : public testing::Test {
 protected:
@@ -134,14 +133,13 @@ TEST_F(EngineDispatch, TheTypeLibraryDescribesTheDualInterfaceAndItsClass)
     UINT index = 0;
     ASSERT_EQ(dispatchInfo->GetContainingTypeLib(library.addressof(), &index), S_OK);
 
-    TLIBATTR* libAttr = nullptr;
-    ASSERT_EQ(library->GetLibAttr(&libAttr), S_OK);
-    EXPECT_TRUE(IsEqualGUID(libAttr->guid, LIBID_PELRINLib));
-    EXPECT_EQ(libAttr->lcid, 0x0409u);
-    EXPECT_EQ(libAttr->syskind, test::kSysKind);
-    EXPECT_EQ(libAttr->wMajorVerNum, 1);
-    EXPECT_EQ(libAttr->wMinorVerNum, 0);
-    library->ReleaseTLibAttr(libAttr);
+    TLIBATTR libAttr{};
+    ASSERT_EQ(TypeLibraryAttributes(library.get(), libAttr), S_OK);
+    EXPECT_TRUE(IsEqualGUID(libAttr.guid, LIBID_PELRINLib));
+    EXPECT_EQ(libAttr.lcid, 0x0409u);
+    EXPECT_EQ(libAttr.syskind, test::kSysKind);
+    EXPECT_EQ(libAttr.wMajorVerNum, 1);
+    EXPECT_EQ(libAttr.wMinorVerNum, 0);
 
     const auto documentation = [](auto* owner, MEMBERID id) {
         UniqueBstr name;
@@ -280,7 +278,7 @@ TEST_F(EngineDispatch, InvokeAnswersAsTheDirectCallAndClearsTheErrorInfo)
         {L"MatchWord", L"APPLE"},                  {L"ClearIgnoredPhrases", nullptr},
         {L"GetIgnoredPhrases", nullptr},           {L"RemoveIgnoredPhrase", L"Apple pie"},
     };
-    if (release::kSettingsFile)
+    if (test::kExpected.settingsFileMethods)
         steps.insert(steps.end(), {{L"SaveIgnoredPhrases", nullptr}, {L"LoadIgnoredPhrases", nullptr}});
     for (const Step& step : steps) {
         const std::wstring method = step.method;
@@ -303,7 +301,7 @@ TEST_F(EngineDispatch, InvokeAnswersAsTheDirectCallAndClearsTheErrorInfo)
             directHr = direct->RemoveIgnoredPhrase(argument.get(), &ok);
         else if (method == L"ClearIgnoredPhrases")
             directHr = direct->ClearIgnoredPhrases(&ok);
-#if PELRIN_SETTINGS_FILE
+#if PELRIN_TESTED_SETTINGS_METHODS
         else if (method == L"SaveIgnoredPhrases")
             directHr = direct->SaveIgnoredPhrases();
         else
@@ -368,6 +366,12 @@ TEST_F(EngineDispatch, TheTypeInformationLastsWhileAnyEngineLives)
     ASSERT_EQ(IdOf(first.get(), L"MatchWord"), 6); // loads and caches it
     ASSERT_EQ(Unregister(), S_OK);
 
+    // Engines that come and go meanwhile, a failed creation among them, leave
+    // it cached: each counts itself in and out once.
+    NewEngine(StandardTable()).reset();
+    void* refused = nullptr;
+    EXPECT_EQ(CreatePelrinEngine(nullptr, IID_IPersist, &refused, StandardTable()), E_NOINTERFACE);
+
     // Served from the cache while an engine lives.
     ComPtr<IPelrinEngine> second = NewEngine(StandardTable());
     EXPECT_EQ(IdOf(second.get(), L"MatchWord"), 6);
@@ -381,7 +385,7 @@ TEST_F(EngineDispatch, TheTypeInformationLastsWhileAnyEngineLives)
     EXPECT_EQ(IdOf(third.get(), L"MatchWord"), 6);
 }
 
-#if PELRIN_SETTINGS_FILE
+#if PELRIN_TESTED_SETTINGS_METHODS
 TEST_F(EngineDispatch, SavedListLoadsIntoAnotherObjectThroughEitherPath)
 {
     const std::string folder = test::FreshScratchFolder("dispatch_save_load");

@@ -2,7 +2,6 @@
 // their results, the conversion of their string arguments, word matching,
 // alternate lookup, the ignored-phrase list, and running out of memory.
 
-#include "diag/release.h"
 #include "server/pelrin_engine.h"
 #include "tests/server/com_test_objects.h"
 #include "tests/server/engine_test_support.h"
@@ -22,6 +21,7 @@ using test::Bstr;
 using test::CountedObject;
 using test::Ignored;
 using test::Emptied;
+using test::kExpected;
 using test::kNull;
 using test::kRefusedFirstCharacter;
 using test::Match;
@@ -164,7 +164,7 @@ TEST_F(EngineMethods, AnOutputThatCannotBeFreedFailsTheCall)
         // Only 1.0.0.1's MatchWord tells it with an error object as well.
         ComPtr<IErrorInfo> error;
         const bool published = GetErrorInfo(0, error.addressof()) == S_OK;
-        EXPECT_EQ(published, release::kMatchWordErrorObject && call.name == std::string("MatchWord"))
+        EXPECT_EQ(published, kExpected.matchWordPublishesErrorObject && call.name == std::string("MatchWord"))
             << call.name;
         if (published) {
             GUID iid{};
@@ -324,12 +324,12 @@ TEST_F(EngineMethods, WhichFirstCharactersHaveABucketIsTheVersionsRule)
     // A phrase of the table that begins with punctuation.
     const test::TestPhraseTable table{{"_under score"}, {"#tag"}};
     const ComPtr<IPelrinEngine> engine = NewEngine(table.get());
-    const Strings underScore = release::kLetterOrDigitFirstByte ? kNull : Strings{{L"_under score"}};
+    const Strings underScore = kExpected.refusesFirstByteNotLetterOrDigit ? kNull : Strings{{L"_under score"}};
     EXPECT_EQ(Match(engine.get(), L"_UNDER"), underScore);
     LONG ok = 0;
     EXPECT_EQ(engine->AddIgnoredPhrase(Bstr(L"_under score").get(), &ok), refused);
-    EXPECT_EQ(Ignored(engine.get()), release::kLetterOrDigitFirstByte ? kNull : underScore);
-    EXPECT_EQ(Match(engine.get(), L"_under"), release::kLetterOrDigitFirstByte ? kNull : Emptied());
+    EXPECT_EQ(Ignored(engine.get()), kExpected.refusesFirstByteNotLetterOrDigit ? kNull : underScore);
+    EXPECT_EQ(Match(engine.get(), L"_under"), kExpected.refusesFirstByteNotLetterOrDigit ? kNull : Emptied());
     EXPECT_EQ(engine->ClearIgnoredPhrases(&ok), S_OK);
     EXPECT_EQ(Match(engine.get(), L"_under"), underScore);
 }

@@ -3,7 +3,6 @@
 #include "tests/server/built_dll_path.h"
 #include "server/module.h"
 #include "server/pelrin_engine.h"
-#include "server/type_info_cache.h"
 #include "tests/support/test_phrase_table.h"
 
 namespace pelrin::test {
@@ -117,11 +116,6 @@ HRESULT RegisterTypeLibrary()
 long LockCount()
 {
     return g_module.LockCount();
-}
-
-long TypeInfoObjectCount()
-{
-    return g_engineTypeInfo.ObjectCount();
 }
 
 } // namespace pelrin::test

@@ -2,11 +2,11 @@
 // Helpers of the engine object's tests: creating engines over test tables,
 // making BSTRs, and reading string-array results with their shape checked.
 
-#include "diag/com_ptr.h"
-#include "diag/release.h"
-#include "diag/win_owners.h"
+#include "base/com_ptr.h"
+#include "base/win_owners.h"
 #include "engine/phrase_table.h"
 #include "server/pelrin.h"
+#include "tests/support/expected_behaviour.h"
 
 #include <gtest/gtest.h>
 
@@ -42,11 +42,11 @@ inline const Strings kNull = std::nullopt;
 // empty vector as disengaged.)
 inline Strings Emptied()
 {
-    if (release::kEmptiedWordIsEmptyArray)
+    if (kExpected.emptiedWordAnswersEmptyArray)
         return std::vector<std::wstring>{};
     return kNull;
 }
-inline constexpr HRESULT kRefusedFirstCharacter = release::kLetterOrDigitFirstByte ? E_UNEXPECTED : S_OK;
+inline constexpr HRESULT kRefusedFirstCharacter = kExpected.refusesFirstByteNotLetterOrDigit ? E_UNEXPECTED : S_OK;
 
 // Convenience wrappers that check the HRESULT is S_OK.
 Strings Match(IPelrinEngine* engine, const std::wstring& word);
@@ -56,8 +56,7 @@ Strings Ignored(IPelrinEngine* engine);
 // Registers the type library carried by PELRIN.DLL in this prefix's registry.
 HRESULT RegisterTypeLibrary();
 
-// The module's lock count and the type-information cache's object count.
+// The module's lock count: every live engine object holds one.
 long LockCount();
-long TypeInfoObjectCount();
 
 } // namespace pelrin::test

@@ -2,7 +2,6 @@
 // debugger attached to the process records it: 1.0.0.5's checkpoints under
 // the trace level, or 1.0.0.1's own lines, sent whatever the level.
 
-#include "diag/release.h"
 #include "server/pelrin_engine.h"
 #include "tests/server/engine_test_support.h"
 #include "tests/support/scenario.h"
@@ -16,6 +15,7 @@ namespace pelrin {
 namespace {
 
 using test::Bstr;
+using test::kExpected;
 using test::RunScenarioCapturingDebugOutput;
 using test::SetTraceVariable;
 using test::TestPhraseTable;
@@ -73,7 +73,7 @@ PELRIN_SCENARIO(engine_verbose_and_empty_answers)
         return 4;
     // Refused by 1.0.0.5's letter-or-digit rule; nothing to move in 1.0.0.1.
     if (engine->AddIgnoredPhrase(Bstr(L"_Apple pie").get(), &ok) !=
-        (release::kLetterOrDigitFirstByte ? E_UNEXPECTED : S_OK))
+        test::kRefusedFirstCharacter)
         return 5;
     return 0;
 }
@@ -122,7 +122,7 @@ TEST(EngineTrace, OneCallOfEachMethodSendsItsCheckpointsInOrder)
     const auto run = RunScenarioCapturingDebugOutput("engine_each_method_once");
     EXPECT_EQ(run.exitCode, 0);
     ASSERT_GE(run.debugLines.size(), 2u);
-    if constexpr (release::kTraceLevel) {
+    if constexpr (kExpected.checkpointsUnderTraceLevel) {
         EXPECT_EQ(run.debugLines[0], "PelrinEngineImpl::PelrinEngineImpl-1, entering\n");
         EXPECT_TRUE(std::regex_match(
             run.debugLines[1],
@@ -153,7 +153,7 @@ TEST(EngineTrace, TheLookedUpPhraseIsFramedInTheVerboseTierAndEmptyAnswersAreCou
     const auto run = RunScenarioCapturingDebugOutput("engine_verbose_and_empty_answers");
     EXPECT_EQ(run.exitCode, 0);
     // 1.0.0.1 has no level: the variable at 2 changes nothing, loading included.
-    if constexpr (!release::kTraceLevel) {
+    if constexpr (!kExpected.checkpointsUnderTraceLevel) {
         EXPECT_EQ(run.debugLines.size(), 3u);
         EXPECT_EQ(EngineLines(run.debugLines), std::vector<std::string>{"0 ignored phrases.\n"});
         return;
@@ -175,7 +175,7 @@ TEST(EngineTrace, AnOutputThatCannotBeClearedIsReportedByEachMethod)
     const auto run = RunScenarioCapturingDebugOutput("engine_outputs_that_cannot_be_cleared");
     EXPECT_EQ(run.exitCode, 0);
     // 1.0.0.1's MatchWord publishes an error object instead of a line.
-    if constexpr (!release::kTraceLevel) {
+    if constexpr (!kExpected.checkpointsUnderTraceLevel) {
         EXPECT_EQ(EngineLines(run.debugLines),
                   (std::vector<std::string>{"failed to clear VARIANT return result\n",
                                             "failed to clear VARIANT return result\n"}));

@@ -3,8 +3,8 @@
 // called through GetProcAddress: what these tests exercise is the real DLL
 // and its real export table. Needs PELRIN_DLL_PATH (the built DLL, Unix path).
 
-#include "diag/com_ptr.h"
-#include "diag/win_owners.h"
+#include "base/com_ptr.h"
+#include "base/win_owners.h"
 #include "tests/server/built_dll_path.h"
 
 #include <windows.h>

@@ -5,11 +5,12 @@
 // the prefix expect to find it.
 
 #include "server/pelrin.h"
+#include "server/registry/memory_registry.h"
 #include "tests/server/bitness.h"
 #include "tests/server/pelrin_dll_exports.h"
-#include "tests/server/registry_dump_win.h"
-#include "tests/server/shipped_script_entries.h"
-#include "server/memory_registry.h"
+#include "tests/server/registry/registry_dump_win.h"
+#include "tests/server/registry/shipped_script_entries.h"
+#include "tests/support/unique_handle_win.h"
 
 #include <objbase.h>
 
@@ -27,6 +28,7 @@ using test::BuiltDllPath;
 using test::DumpKey;
 using test::Lines;
 using test::PelrinDllExports;
+using test::UniqueHandle;
 
 constexpr const char* kClassKey = "CLSID\\{EDBA7DCF-775A-11D3-B1D4-00104BC9635C}";
 constexpr const char* kTypeLibKey = "TypeLib\\{EDBA7DC1-775A-11D3-B1D4-00104BC9635C}";

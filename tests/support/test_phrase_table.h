@@ -4,6 +4,7 @@
 // built-in one: the pointer list, and the RCDATA resources ("PCOUNT",
 // "P1".."Pn", scrambled) read through the PhraseResources seam.
 
+#include "base/ascii.h"
 #include "engine/phrase_resources.h"
 #include "engine/phrase_table.h"
 
@@ -61,9 +62,7 @@ public:
 
     std::optional<std::vector<char>> LoadResourceBytes(const char* name) const override
     {
-        std::string key(name);
-        for (char& c : key)
-            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        const std::string key = ToLowerAscii(name);
         const auto found = m_resources.find(key);
         if (found == m_resources.end() || found->second.empty())
             return std::nullopt;

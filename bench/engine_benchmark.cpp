@@ -3,15 +3,15 @@
 // than the engine's own work, so each figure is also given with the measured
 // cost of its messages taken off, and timed with the messages switched off.
 // Run by hand, with no debugger attached:
-//   build/win64/wine-run build/win64/tests/server/engine_benchmark.exe
+//   build/win64/wine-run build/win64/bench/engine_benchmark.exe
 
-#include "diag/com_ptr.h"
+#include "base/com_ptr.h"
+#include "base/win_owners.h"
+#include "bench/benchmark_clock_win.h"
 #include "diag/trace.h"
-#include "diag/win_owners.h"
 #include "server/module.h"
 #include "server/pelrin_engine.h"
 #include "tests/server/built_dll_path.h"
-#include "tests/support/benchmark_clock_win.h"
 
 #include <windows.h>
 #include <oleauto.h>

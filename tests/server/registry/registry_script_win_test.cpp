@@ -2,11 +2,11 @@
 // HKEY_CLASSES_ROOT redirected to a scratch key for the whole test, so no
 // test touches or depends on other registrations.
 
-#include "diag/win_owners.h"
-#include "server/registry_script_win.h"
-#include "tests/server/registry_dump_win.h"
-#include "tests/server/shipped_script_entries.h"
-#include "server/memory_registry.h"
+#include "base/win_owners.h"
+#include "server/registry/memory_registry.h"
+#include "server/registry/registry_script_win.h"
+#include "tests/server/registry/registry_dump_win.h"
+#include "tests/server/registry/shipped_script_entries.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +23,15 @@ using test::Sorted;
 constexpr const char* kScratchParent = "Software\\PelrinTests";
 constexpr const char* kScratch = "Software\\PelrinTests\\RegistryScript";
 constexpr const wchar_t* kModule = L"C:\\Users\\O'Brien\\Pelrin\\PELRIN.DLL";
+
+// A script text run straight through the interpreter over the real registry.
+HRESULT RunScriptText(const char* script, bool registerMode)
+{
+    Advapi32Registry registry;
+    SystemAnsiText text;
+    RegistryScriptInterpreter interpreter(registry, text);
+    return interpreter.RunScript(script, registerMode);
+}
 
 std::wstring ThisProgram()
 {
@@ -103,10 +112,9 @@ TEST_F(RealRegistryScriptTest, UnregisteringWhenNothingIsRegisteredChangesNothin
 
 TEST_F(RealRegistryScriptTest, AFailingSecondRootBlockIsRolledBack)
 {
-    SystemRegistryScript script;
-    ASSERT_EQ(script.RunScript("HKCR { First { val A = d 42 val B = d -1 val C = d '&H10' } }\r\n"
-                               "HKCR { Second = s 'b' { Inner { val N = d 'abc' } } }",
-                               true),
+    ASSERT_EQ(RunScriptText("HKCR { First { val A = d 42 val B = d -1 val C = d '&H10' } }\r\n"
+                            "HKCR { Second = s 'b' { Inner { val N = d 'abc' } } }",
+                            true),
               DISP_E_TYPEMISMATCH);
     EXPECT_EQ(Dump(), Sorted({"HKCR\\First", "HKCR\\First: A = D 42", "HKCR\\First: B = D 4294967295",
                               "HKCR\\First: C = D 16"}));

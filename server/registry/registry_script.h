@@ -20,7 +20,7 @@
 // (registry_script_win.h), which adds loading the script from a module's
 // resources and runs over the real registry.
 
-#include "server/registry_access.h"
+#include "server/registry/registry_access.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // A long stress run of PELRIN.DLL through its real exports, for the figures of
 // the closing note (not a test). Run by hand, with no debugger attached:
-//   build/win64/wine-run build/win64/tests/server/server_stress.exe [cycles] [threaded cycles]
+//   build/win64/wine-run build/win64/bench/server_stress.exe [cycles] [threaded cycles]
 // (the x86 DLL: the same under build/win32).
 // 1. `cycles` (100,000) create/release cycles on one thread, private bytes
 //    and handle count read after a warm-up and at the end.

@@ -1,7 +1,7 @@
 // The in-memory registry answers as the real one does where the registry
 // script interpreter can tell.
 
-#include "server/memory_registry.h"
+#include "server/registry/memory_registry.h"
 
 #include <gtest/gtest.h>
 

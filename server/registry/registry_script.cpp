@@ -1,4 +1,6 @@
-#include "server/registry_script.h"
+#include "server/registry/registry_script.h"
+
+#include "base/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -27,18 +29,6 @@ constexpr std::size_t kAnyDepth = SIZE_MAX;
 bool IsWhiteSpace(char c) noexcept
 {
     return c == '\t' || c == '\n' || c == '\r' || c == ' ';
-}
-
-char FoldAscii(char c) noexcept
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view left, std::string_view right) noexcept
-{
-    return left.size() == right.size() &&
-           std::equal(left.begin(), left.end(), right.begin(),
-                      [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
 }
 
 bool StartsWith(const std::string& token, char c) noexcept
@@ -103,26 +93,10 @@ private:
     State m_state = State::Between;
 };
 
-struct RootName {
-    const char* shortName;
-    const char* longName;
-    RootKey root;
-};
-
-constexpr std::array<RootName, 7> kRootNames{{
-    {"HKCR", "HKEY_CLASSES_ROOT", RootKey::ClassesRoot},
-    {"HKCU", "HKEY_CURRENT_USER", RootKey::CurrentUser},
-    {"HKLM", "HKEY_LOCAL_MACHINE", RootKey::LocalMachine},
-    {"HKU", "HKEY_USERS", RootKey::Users},
-    {"HKPD", "HKEY_PERFORMANCE_DATA", RootKey::PerformanceData},
-    {"HKDD", "HKEY_DYN_DATA", RootKey::DynData},
-    {"HKCC", "HKEY_CURRENT_CONFIG", RootKey::CurrentConfig},
-}};
-
 bool FindRoot(const std::string& token, RootKey& root) noexcept
 {
-    for (const RootName& name : kRootNames) {
-        if (EqualsIgnoringCase(token, name.shortName) || EqualsIgnoringCase(token, name.longName)) {
+    for (const RootKeyName& name : kRootKeyNames) {
+        if (EqualsIgnoringAsciiCase(token, name.shortName) || EqualsIgnoringAsciiCase(token, name.longName)) {
             root = name.root;
             return true;
         }
@@ -133,7 +107,7 @@ bool FindRoot(const std::string& token, RootKey& root) noexcept
 // Keys that hold everybody's registrations: never removed by force.
 bool IsProtected(const std::string& name) noexcept
 {
-    return EqualsIgnoringCase(name, "CLSID") || EqualsIgnoringCase(name, "TYPELIB");
+    return EqualsIgnoringAsciiCase(name, "CLSID") || EqualsIgnoringAsciiCase(name, "TYPELIB");
 }
 
 // Closes the key it holds when it goes out of scope; Close() reports the
@@ -165,9 +139,9 @@ private:
     RegistryKey m_key = RegistryKey::None;
 };
 
-// Runs a block function, turning exhausted memory into a result.
+// The barrier of a block walk: exhausted memory becomes the script's result.
 template <typename Function>
-std::int32_t Guarded(Function&& function) noexcept
+std::int32_t ScriptErrorBarrier(Function&& function) noexcept
 {
     try {
         return function();
@@ -250,21 +224,21 @@ std::int32_t ScriptRun::Run(bool registerMode)
             return kScriptSyntaxError;
 
         if (!registerMode) {
-            PELRIN_RETURN_IF_FAILED(Guarded([&] { return UnregisterBlock(root, 1); }));
+            PELRIN_RETURN_IF_FAILED(ScriptErrorBarrier([&] { return UnregisterBlock(root, 1); }));
             continue;
         }
         // The whole block is read first: a syntax error found after keys were
         // written could stop the rollback as well, leaving them behind.
         const char* const blockStart = m_position;
         constexpr auto kDeepest = static_cast<std::size_t>(kMaxBlockDepth);
-        PELRIN_RETURN_IF_FAILED(Guarded([&] { return StepOverBlock(kDeepest); }));
+        PELRIN_RETURN_IF_FAILED(ScriptErrorBarrier([&] { return StepOverBlock(kDeepest); }));
         m_position = blockStart;
-        const std::int32_t result = Guarded([&] { return RegisterBlock(root, 1); });
+        const std::int32_t result = ScriptErrorBarrier([&] { return RegisterBlock(root, 1); });
         if (result != kScriptOk) {
             // Take out again what this root block wrote; earlier blocks stay.
             m_position = blockStart;
             m_rollingBack = true;
-            static_cast<void>(Guarded([&] { return UnregisterBlock(root, 1); }));
+            static_cast<void>(ScriptErrorBarrier([&] { return UnregisterBlock(root, 1); }));
             m_rollingBack = false;
             return result;
         }
@@ -318,8 +292,8 @@ std::int32_t ScriptRun::ReadAssignment(std::string& token, Entry& entry)
     if (token != "=")
         return kScriptOk;
     PELRIN_RETURN_IF_FAILED(ReadToken(token));
-    entry.isString = EqualsIgnoringCase(token, "s");
-    if (!entry.isString && !EqualsIgnoringCase(token, "d"))
+    entry.isString = EqualsIgnoringAsciiCase(token, "s");
+    if (!entry.isString && !EqualsIgnoringAsciiCase(token, "d"))
         return kScriptSyntaxError;
     PELRIN_RETURN_IF_FAILED(ReadToken(entry.value));
     entry.assigned = true;
@@ -335,7 +309,7 @@ std::int32_t ScriptRun::ReadEntry(std::string& token, Entry& entry)
     entry.noRemove = false;
     entry.opensBlock = false;
 
-    if (EqualsIgnoringCase(token, "Delete")) {
+    if (EqualsIgnoringAsciiCase(token, "Delete")) {
         // The name is a name, whatever keyword it spells.
         entry.kind = Entry::Kind::Delete;
         PELRIN_RETURN_IF_FAILED(ReadToken(entry.name));
@@ -345,16 +319,16 @@ std::int32_t ScriptRun::ReadEntry(std::string& token, Entry& entry)
         // The removed key has nothing to hold a block.
         return StartsWith(token, '{') ? kScriptSyntaxError : kScriptOk;
     }
-    if (EqualsIgnoringCase(token, "ForceRemove")) {
+    if (EqualsIgnoringAsciiCase(token, "ForceRemove")) {
         PELRIN_RETURN_IF_FAILED(ReadToken(token));
         PELRIN_RETURN_IF_FAILED(CheckKeyName(token));
         entry.forceRemoved = token;
     }
-    if (EqualsIgnoringCase(token, "NoRemove")) {
+    if (EqualsIgnoringAsciiCase(token, "NoRemove")) {
         entry.noRemove = true;
         PELRIN_RETURN_IF_FAILED(ReadToken(token));
     }
-    if (EqualsIgnoringCase(token, "Val")) {
+    if (EqualsIgnoringAsciiCase(token, "Val")) {
         entry.kind = Entry::Kind::Value;
         PELRIN_RETURN_IF_FAILED(ReadToken(entry.name));
         PELRIN_RETURN_IF_FAILED(ReadToken(token));
@@ -648,7 +622,7 @@ std::int32_t RegistryScriptInterpreter::Substitute(const char* script, std::stri
         std::string ansi;
         for (const Substitution& substitution : m_substitutions) {
             PELRIN_RETURN_IF_FAILED(m_text.ToAnsi(substitution.name, ansi));
-            if (EqualsIgnoringCase(ansi, name)) {
+            if (EqualsIgnoringAsciiCase(ansi, name)) {
                 found = &substitution;
                 break;
             }

@@ -1,8 +1,7 @@
-#include "server/registry_script_win.h"
+#include "server/registry/registry_script_win.h"
 
-#include "diag/last_error_win.h"
-
-#include "diag/win_owners.h"
+#include "base/last_error_win.h"
+#include "base/win_owners.h"
 
 #include <new>
 #include <string>
@@ -16,13 +15,6 @@ HRESULT SystemRegistryScript::AddSubstitution(const wchar_t* name, const wchar_t
     if (name == nullptr || value == nullptr)
         return E_INVALIDARG;
     return m_interpreter.AddSubstitution(name, value);
-}
-
-HRESULT SystemRegistryScript::RunScript(const char* script, bool registerMode) noexcept
-{
-    if (script == nullptr)
-        return E_INVALIDARG;
-    return m_interpreter.RunScript(script, registerMode);
 }
 
 HRESULT SystemRegistryScript::RunResourceScript(const wchar_t* modulePath, UINT resourceId,

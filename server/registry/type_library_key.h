@@ -15,6 +15,19 @@
 
 namespace pelrin {
 
+// The library's attributes, copied out so that nothing has to remember to
+// give them back (TLIBATTR holds no pointers).
+inline HRESULT TypeLibraryAttributes(ITypeLib* library, TLIBATTR& attributes) noexcept
+{
+    TLIBATTR* held = nullptr;
+    const HRESULT hr = library->GetLibAttr(&held);
+    if (FAILED(hr))
+        return hr;
+    attributes = *held;
+    library->ReleaseTLibAttr(held);
+    return S_OK;
+}
+
 // TypeLib\{LIBID}\<major>.<minor>\0\<win32|win64> under HKEY_CLASSES_ROOT
 // (numbers in hex, as RegisterTypeLib writes them), or empty when the
 // library's own locale is already 0 and RegisterTypeLib writes that key.

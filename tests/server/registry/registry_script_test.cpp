@@ -1,9 +1,10 @@
 // The registry script interpreter over the in-memory registry: tokens,
 // substitution, both modes, recovery, rollback, protected names and limits.
 
-#include "server/registry_script.h"
-#include "tests/server/shipped_script_entries.h"
-#include "server/memory_registry.h"
+#include "server/registry/memory_registry.h"
+#include "server/registry/registry_script.h"
+#include "tests/server/registry/lead_byte_text.h"
+#include "tests/server/registry/shipped_script_entries.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,6 @@
 namespace pelrin {
 namespace {
 
-using test::MemoryRegistry;
 using test::Lines;
 using test::OwnScriptEntries;
 using test::Sorted;
@@ -55,7 +55,7 @@ protected:
     }
 
     MemoryRegistry registry;
-    test::HostAnsiText text;
+    test::LeadByteText text;
     RegistryScriptInterpreter interpreter{registry, text};
 };
 
@@ -190,8 +190,8 @@ TEST_F(RegistryScriptTest, NumberValuesAreWrittenAsFourBytes)
     ASSERT_EQ(Register("HKCR { K { val A = d '42' val B = D -1 val C = s '' } }"), kScriptOk);
     EXPECT_EQ(Dump(), Sorted({"HKCR\\K", "HKCR\\K: A = D 42", "HKCR\\K: B = D 4294967295", "HKCR\\K: C = S ''"}));
     // A text the conversion refuses fails with its code; the block is rolled back.
-    EXPECT_EQ(Register("HKCR { L { val A = d '4x' } }"), test::kTypeMismatch);
-    EXPECT_EQ(Register("HKCR { L { val A = d 2147483648 } }"), test::kOverflow);
+    EXPECT_EQ(Register("HKCR { L { val A = d '4x' } }"), kTypeMismatch);
+    EXPECT_EQ(Register("HKCR { L { val A = d 2147483648 } }"), kOverflow);
     EXPECT_FALSE(registry.HasKey("HKCR\\L"));
 }
 
@@ -205,13 +205,13 @@ TEST_F(RegistryScriptTest, ExistingKeysAreOpenedAndKeepWhatTheyHold)
     EXPECT_EQ(Dump(), Sorted({"HKCR\\K", "HKCR\\K: @ = S 'v'", "HKCR\\K: Other = S 'kept'", "HKCR\\K\\Sub",
                               "HKCR\\K\\Sub\\New", "HKCR\\Locked"}));
     // Opened for reading only: neither a value nor a subkey can be written.
-    EXPECT_EQ(Register("HKCR { Locked = s 'v' }"), HResultFromWin32(test::kErrorAccessDenied));
+    EXPECT_EQ(Register("HKCR { Locked = s 'v' }"), HResultFromWin32(kErrorAccessDenied));
     EXPECT_EQ(Register("HKCR { Locked { New } }"), kScriptSyntaxError);
 }
 
 TEST_F(RegistryScriptTest, RefusedCreationsAndWritesFailTheRun)
 {
-    FailOn(MemoryRegistry::Operation::Create, "HKCR\\K", test::kErrorAccessDenied);
+    FailOn(MemoryRegistry::Operation::Create, "HKCR\\K", kErrorAccessDenied);
     EXPECT_EQ(Register("HKCR { K }"), kScriptSyntaxError);
     FailOn(MemoryRegistry::Operation::SetValue, "HKCR\\K", 1450);
     EXPECT_EQ(Register("HKCR { K = s 'v' }"), static_cast<std::int32_t>(0x800705AAu));
@@ -318,11 +318,11 @@ TEST_F(RegistryScriptTest, UnregisterStopsAtSyntaxFailuresButNotAtRefusedDeletio
 {
     for (const char* key : {"HKCR\\A", "HKCR\\B", "HKCR\\D"})
         registry.AddKey(key);
-    FailOn(MemoryRegistry::Operation::DeleteKey, "HKCR\\A", test::kErrorAccessDenied);
+    FailOn(MemoryRegistry::Operation::DeleteKey, "HKCR\\A", kErrorAccessDenied);
     EXPECT_EQ(Unregister("HKCR { A B } HKCR { x\\y } HKCR { D }"), kScriptSyntaxError);
     EXPECT_EQ(Dump(), Sorted({"HKCR\\A", "HKCR\\D"}));
 
-    FailOn(MemoryRegistry::Operation::Close, "HKCR\\D", test::kErrorInvalidHandle);
+    FailOn(MemoryRegistry::Operation::Close, "HKCR\\D", kErrorInvalidHandle);
     EXPECT_EQ(Unregister("HKCR { D }"), kScriptSyntaxError);
 }
 
@@ -334,8 +334,8 @@ TEST_F(RegistryScriptTest, AFailedRootBlockIsRemovedAndEarlierOnesStay)
     ASSERT_EQ(Register("HKCR { First = s 'a' }\r\n"
                        "HKCR { E = s 'x' { } Second = s 'b' { Inner = s 'c' } Third = s 'ok' { val N = d 'bad' } }\r\n"
                        "HKCR { Never }"),
-              test::kTypeMismatch);
-    EXPECT_EQ(Register("HKCR { NoRemove Shared { Mine val N = d 'bad' } }"), test::kTypeMismatch);
+              kTypeMismatch);
+    EXPECT_EQ(Register("HKCR { NoRemove Shared { Mine val N = d 'bad' } }"), kTypeMismatch);
     EXPECT_EQ(Dump(), Sorted({"HKCR\\First", "HKCR\\First: @ = S 'a'", "HKCR\\Shared", "HKCR\\Shared\\Theirs"}));
 }
 
@@ -348,7 +348,7 @@ TEST_F(RegistryScriptTest, AFailedRootBlockLeavesTheRegistryAsItFoundIt)
     EXPECT_EQ(Register("HKCR { A { B " + std::string(300, 'n') + " } }"), kScriptSyntaxError);
     EXPECT_EQ(Dump(), before);
     // Nor at a key that Delete named, which the failed pass removed itself.
-    EXPECT_EQ(Register("HKCR { A { Delete Gone B val V = d 'bad' } }"), test::kTypeMismatch);
+    EXPECT_EQ(Register("HKCR { A { Delete Gone B val V = d 'bad' } }"), kTypeMismatch);
     EXPECT_EQ(Dump(), before);
     // A syntax error anywhere in the block is found before anything is written.
     for (const char* script : {"HKCR { A { B x\\y } }", "HKCR { NoRemove Shared { Mine } A = s 'x' { val V = q 'v' } }",
@@ -360,10 +360,10 @@ TEST_F(RegistryScriptTest, AFailedRootBlockLeavesTheRegistryAsItFoundIt)
 
 TEST_F(RegistryScriptTest, RollbackFollowsAFailedWriteOrCreation)
 {
-    FailOn(MemoryRegistry::Operation::SetValue, "HKCR\\A\\B", test::kErrorAccessDenied);
-    EXPECT_EQ(Register("HKCR { A = s 'x' { B = s 'y' } }"), HResultFromWin32(test::kErrorAccessDenied));
+    FailOn(MemoryRegistry::Operation::SetValue, "HKCR\\A\\B", kErrorAccessDenied);
+    EXPECT_EQ(Register("HKCR { A = s 'x' { B = s 'y' } }"), HResultFromWin32(kErrorAccessDenied));
     EXPECT_EQ(Dump(), Lines{});
-    FailOn(MemoryRegistry::Operation::Create, "HKCR\\A\\C", test::kErrorAccessDenied);
+    FailOn(MemoryRegistry::Operation::Create, "HKCR\\A\\C", kErrorAccessDenied);
     EXPECT_EQ(Register("HKCR { A { B { val V = s 'v' } C } }"), kScriptSyntaxError);
     EXPECT_EQ(Dump(), Lines{});
 }

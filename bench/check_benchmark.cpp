@@ -5,16 +5,16 @@
 // one bare message. A bare message is timed right before each MatchWord, so
 // both meet the same load on a busy machine; its time is kept out of the
 // check's. Run by hand, with no debugger attached:
-//   build/win64/wine-run build/win64/tests/check/check_benchmark.exe [FILE...]
+//   build/win64/wine-run build/win64/bench/check_benchmark.exe [FILE...]
 // Without files it reads /usr/share/common-licenses/* and then
 // /usr/share/doc/*/copyright, skipping any that is not UTF-8, until it has
 // 1 MiB of text.
 
+#include "bench/benchmark_clock_win.h"
 #include "check/engine_client_win.h"
 #include "check/file_input_win.h"
 #include "check/phrase_checker.h"
 #include "tests/server/pelrin_dll_exports.h"
-#include "tests/support/benchmark_clock_win.h"
 
 #include <windows.h>
 

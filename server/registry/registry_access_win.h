@@ -2,7 +2,7 @@
 // The registry script interpreter's platform over advapi32, CharNextA and
 // VarI4FromStr: the real registry and the system's ANSI code page.
 
-#include "server/registry_access.h"
+#include "server/registry/registry_access.h"
 
 #include <windows.h>
 

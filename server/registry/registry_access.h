@@ -5,6 +5,7 @@
 // host. Registry operations return Win32 error codes (0 = success), as the
 // advapi32 functions do.
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -25,6 +26,23 @@ enum class RootKey {
     DynData,
     CurrentConfig,
 };
+
+// The names of the roots in scripts and paths: "HKCR" or "HKEY_CLASSES_ROOT".
+struct RootKeyName {
+    RootKey root;
+    const char* shortName;
+    const char* longName;
+};
+
+inline constexpr std::array<RootKeyName, 7> kRootKeyNames{{
+    {RootKey::ClassesRoot, "HKCR", "HKEY_CLASSES_ROOT"},
+    {RootKey::CurrentUser, "HKCU", "HKEY_CURRENT_USER"},
+    {RootKey::LocalMachine, "HKLM", "HKEY_LOCAL_MACHINE"},
+    {RootKey::Users, "HKU", "HKEY_USERS"},
+    {RootKey::PerformanceData, "HKPD", "HKEY_PERFORMANCE_DATA"},
+    {RootKey::DynData, "HKDD", "HKEY_DYN_DATA"},
+    {RootKey::CurrentConfig, "HKCC", "HKEY_CURRENT_CONFIG"},
+}};
 
 enum class KeyAccess { All, Read };
 

@@ -1,6 +1,6 @@
-#include "server/registry_access_win.h"
+#include "server/registry/registry_access_win.h"
 
-#include "diag/last_error_win.h"
+#include "base/code_page_text_win.h"
 
 #include <oleauto.h>
 
@@ -117,29 +117,15 @@ const char* SystemAnsiText::NextCharacter(const char* text) const
 
 std::int32_t SystemAnsiText::ToAnsi(std::wstring_view text, std::string& ansi) const
 {
-    ansi.clear();
-    if (text.empty())
-        return S_OK;
-    if (text.size() > INT_MAX)
-        return HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);
-    const int wideLength = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return LastErrorAsHresult();
-    ansi.resize(static_cast<std::size_t>(length));
-    if (WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, ansi.data(), length, nullptr, nullptr) != length)
-        return LastErrorAsHresult();
-    return S_OK;
+    return WideToCodePage(text, ansi);
 }
 
 std::int32_t SystemAnsiText::TextToInt32(const char* text, std::int32_t& number) const
 {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 0)
-        return LastErrorAsHresult();
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length) != length)
-        return LastErrorAsHresult();
+    std::wstring wide;
+    const HRESULT converted = CodePageToWide(text, wide);
+    if (FAILED(converted))
+        return converted;
     LONG value = 0;
     const HRESULT result = VarI4FromStr(wide.data(), 0, 0, &value);
     if (SUCCEEDED(result))

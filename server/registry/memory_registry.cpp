@@ -1,4 +1,6 @@
-#include "server/memory_registry.h"
+#include "server/registry/memory_registry.h"
+
+#include "base/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -7,26 +9,16 @@
 #include <limits>
 #include <stdexcept>
 
-namespace pelrin::test {
+namespace pelrin {
 namespace {
 
 constexpr std::size_t kMaxKeyNameChars = 255;
 constexpr std::uintptr_t kRootHandleBase = 0x80000000u;
-constexpr std::array<const char*, 7> kRootNames{"HKCR", "HKCU", "HKLM", "HKU", "HKPD", "HKDD", "HKCC"};
-
-char Fold(char c) noexcept
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 struct CaseInsensitiveLess {
     bool operator()(const std::string& left, const std::string& right) const noexcept
     {
-        return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(),
-                                            [](char a, char b) {
-                                                return static_cast<unsigned char>(Fold(a)) <
-                                                       static_cast<unsigned char>(Fold(b));
-                                            });
+        return CompareIgnoringAsciiCase(left, right) < 0;
     }
 };
 
@@ -79,9 +71,10 @@ struct MemoryRegistry::Node {
 
 MemoryRegistry::MemoryRegistry()
 {
-    for (const char* name : kRootNames) {
+    // Roots are held, and their handles numbered, in the order of kRootKeyNames.
+    for (const RootKeyName& name : kRootKeyNames) {
         auto root = std::make_shared<Node>();
-        root->name = name;
+        root->name = name.shortName;
         m_rootHandles.push_back(Handle{root, KeyAccess::All});
         m_roots.push_back(std::move(root));
     }
@@ -91,7 +84,10 @@ MemoryRegistry::~MemoryRegistry() = default;
 
 RegistryKey MemoryRegistry::Root(RootKey root)
 {
-    return static_cast<RegistryKey>(kRootHandleBase + static_cast<std::uintptr_t>(root));
+    std::uintptr_t index = 0;
+    while (index < kRootKeyNames.size() && kRootKeyNames[index].root != root)
+        ++index;
+    return index < kRootKeyNames.size() ? static_cast<RegistryKey>(kRootHandleBase + index) : RegistryKey::None;
 }
 
 MemoryRegistry::Handle* MemoryRegistry::Find(RegistryKey key)
@@ -298,8 +294,8 @@ MemoryRegistry::Node* MemoryRegistry::FindPath(std::string_view path) const
 {
     const std::vector<std::string> parts = SplitPath(path);
     Node* node = nullptr;
-    for (std::size_t i = 0; i < kRootNames.size(); ++i) {
-        if (parts[0] == kRootNames[i])
+    for (std::size_t i = 0; i < kRootKeyNames.size(); ++i) {
+        if (parts[0] == kRootKeyNames[i].shortName)
             node = m_roots[i].get();
     }
     for (std::size_t i = 1; node != nullptr && i < parts.size(); ++i) {
@@ -313,8 +309,8 @@ MemoryRegistry::Node& MemoryRegistry::MakePath(std::string_view path)
 {
     const std::vector<std::string> parts = SplitPath(path);
     Node* node = nullptr;
-    for (std::size_t i = 0; i < kRootNames.size(); ++i) {
-        if (parts[0] == kRootNames[i])
+    for (std::size_t i = 0; i < kRootKeyNames.size(); ++i) {
+        if (parts[0] == kRootKeyNames[i].shortName)
             node = m_roots[i].get();
     }
     if (node == nullptr)
@@ -405,12 +401,7 @@ std::vector<std::string> MemoryRegistry::Dump() const
 
 const char* HostAnsiText::NextCharacter(const char* text) const
 {
-    if (*text == '\0')
-        return text;
-    const auto byte = static_cast<unsigned char>(*text);
-    if (byte >= m_firstLead && byte <= m_lastLead && (text[1] != '\0' || m_stepsOverTerminator))
-        return text + 2;
-    return text + 1;
+    return *text == '\0' ? text : text + 1;
 }
 
 std::int32_t HostAnsiText::ToAnsi(std::wstring_view text, std::string& ansi) const
@@ -451,4 +442,4 @@ std::int32_t HostAnsiText::TextToInt32(const char* text, std::int32_t& number) c
     return 0;
 }
 
-} // namespace pelrin::test
+} // namespace pelrin

@@ -2,9 +2,9 @@
 // Reads a real registry subtree back as the lines the registry tests compare:
 // "path" for each key, "path: name = TYPE 'data'" for each value.
 
-#include "diag/win_owners.h"
-#include "tests/server/shipped_script_entries.h"
-#include "server/memory_registry.h"
+#include "base/win_owners.h"
+#include "server/registry/memory_registry.h"
+#include "tests/server/registry/shipped_script_entries.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 //
 // The script language and the meaning of both modes: registry_script.h.
 
-#include "server/registry_access_win.h"
-#include "server/registry_script.h"
+#include "server/registry/registry_access_win.h"
+#include "server/registry/registry_script.h"
 
 #include <windows.h>
 
@@ -23,9 +23,6 @@ public:
     // Adds the placeholder %name% (matched without regard to ASCII case) with
     // its value, both copied. S_OK, E_OUTOFMEMORY, or E_INVALIDARG for null.
     HRESULT AddSubstitution(const wchar_t* name, const wchar_t* value) noexcept;
-
-    // Runs a zero-terminated ANSI script (see RegistryScriptInterpreter::RunScript).
-    HRESULT RunScript(const char* script, bool registerMode) noexcept;
 
     // Loads resource resourceId of type resourceType from the module file as
     // data (the stored script has no terminator) and runs it. A module or

@@ -1,7 +1,11 @@
 #pragma once
-// In-memory stand-ins for the registry script interpreter's platform, for
-// host tests and fuzzing, and for reading what a script registers without
-// touching a real registry (the installer's registration tables).
+// The registry script interpreter's platform held in memory: a registry and
+// the text services of a single-byte code page, on any host. The installer
+// tool runs the registration script over them to learn what self-registration
+// writes, and builds the packages' registry tables from that without touching
+// a real registry. Tests and the fuzzer run the interpreter over them too, and
+// use the test side below (keys set up by path, read-only keys, failures
+// injected through the fault hook, open handles counted).
 //
 // MemoryRegistry behaves as the advapi32 registry does where the interpreter
 // can tell: key and value names are case-insensitive and keep the case they
@@ -13,10 +17,9 @@
 // level each ("\" is not a separator there). Every open handle is counted,
 // so tests can check that nothing leaks.
 //
-// HostAnsiText is a single-byte code page (UTF-16 units above 0xFF become
-// "?") that can be given lead bytes of a double-byte code page.
+// HostAnsiText is a single-byte code page: UTF-16 units above 0xFF become "?".
 
-#include "server/registry_access.h"
+#include "server/registry/registry_access.h"
 
 #include <cstdint>
 #include <functional>
@@ -27,7 +30,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pelrin::test {
+namespace pelrin {
 
 // Win32 error codes the registry answers with.
 inline constexpr std::int32_t kErrorFileNotFound = 2;
@@ -121,29 +124,14 @@ private:
 
 class HostAnsiText final : public AnsiText {
 public:
-    // Bytes first..last lead two-byte characters, as in a double-byte code page.
-    void SetLeadBytes(unsigned char first, unsigned char last) noexcept
-    {
-        m_firstLead = first;
-        m_lastLead = last;
-    }
-    // Makes a lead byte step over whatever follows it, terminator included, as a
-    // careless code page implementation might.
-    void SetStepsOverTerminator(bool on) noexcept { m_stepsOverTerminator = on; }
-
     const char* NextCharacter(const char* text) const override;
     std::int32_t ToAnsi(std::wstring_view text, std::string& ansi) const override;
     // Decimal, optional sign, blanks around: as the automation conversion
     // reads plain numbers, with its failure codes (type mismatch, overflow).
     std::int32_t TextToInt32(const char* text, std::int32_t& number) const override;
-
-private:
-    unsigned m_firstLead = 0x100; // none
-    unsigned m_lastLead = 0;
-    bool m_stepsOverTerminator = false;
 };
 
 inline constexpr std::int32_t kTypeMismatch = static_cast<std::int32_t>(0x80020005u);
 inline constexpr std::int32_t kOverflow = static_cast<std::int32_t>(0x8002000Au);
 
-} // namespace pelrin::test
+} // namespace pelrin

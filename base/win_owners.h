@@ -64,7 +64,6 @@ private:
 using UniqueBstr = UniqueResource<BSTR, &SysFreeString>;
 using UniqueHkey = UniqueResource<HKEY, &RegCloseKey>;
 using UniqueHmodule = UniqueResource<HMODULE, &FreeLibrary>;
-using UniqueHandle = UniqueResource<HANDLE, &CloseHandle>;
 using UniqueFileHandle = UniqueResource<HANDLE, &CloseHandle, &InvalidHandleValue>;
 using UniqueSafeArray = UniqueResource<SAFEARRAY*, &SafeArrayDestroy>;
 using UniqueWindow = UniqueResource<HWND, &DestroyWindow>;
