@@ -4,6 +4,8 @@
 // fact set wrong in the build fails the tests. The build gives each test
 // program the version it tests as PELRIN_TESTED_VERSION ("1.0.0.5").
 
+#include <string_view>
+
 namespace pelrin::test {
 
 struct Behaviour {
@@ -43,14 +45,10 @@ inline constexpr Behaviour kBehaviours[] = {
      .settingsFileMethods = false},
 };
 
-consteval Behaviour BehaviourOf(const char* version)
+consteval Behaviour BehaviourOf(std::string_view version)
 {
     for (const Behaviour& behaviour : kBehaviours) {
-        const char* a = behaviour.version;
-        const char* b = version;
-        while (*a != '\0' && *a == *b)
-            ++a, ++b;
-        if (*a == *b)
+        if (version == behaviour.version)
             return behaviour;
     }
     throw "no expected behaviour for this version";
