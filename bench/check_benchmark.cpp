@@ -10,6 +10,7 @@
 // /usr/share/doc/*/copyright, skipping any that is not UTF-8, until it has
 // 1 MiB of text.
 
+#include "base/win_owners.h"
 #include "bench/benchmark_clock_win.h"
 #include "check/engine_client_win.h"
 #include "check/file_input_win.h"
@@ -93,15 +94,15 @@ std::vector<std::wstring> Matching(const std::wstring& pattern, bool folders)
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const pelrin::UniqueResource<HANDLE, &FindClose, &pelrin::InvalidHandleValue> search(
+        FindFirstFileW(pattern.c_str(), &found));
+    if (!search)
         return names;
     do {
         const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (folder == folders && found.cFileName[0] != L'.')
             names.emplace_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -38,16 +38,7 @@ std::wstring ProgramPath()
 }
 
 // Ends the access to an array's data that SafeArrayAccessData began.
-class ArrayAccess {
-public:
-    explicit ArrayAccess(SAFEARRAY* array) noexcept : m_array(array) {}
-    ArrayAccess(const ArrayAccess&) = delete;
-    ArrayAccess& operator=(const ArrayAccess&) = delete;
-    ~ArrayAccess() { SafeArrayUnaccessData(m_array); }
-
-private:
-    SAFEARRAY* m_array;
-};
+using ArrayAccess = UniqueResource<SAFEARRAY*, &SafeArrayUnaccessData>;
 
 } // namespace
 

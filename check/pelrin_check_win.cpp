@@ -2,6 +2,7 @@
 // with its plainer alternates, as prose linters do. A client of the engine's
 // public COM interface only.
 
+#include "base/ascii.h"
 #include "base/code_page_text_win.h"
 #include "base/win_owners.h"
 #include "check/engine_client_win.h"
@@ -15,7 +16,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <cwctype>
 #include <new>
 #include <string>
 #include <vector>
@@ -65,16 +65,6 @@ std::string Utf8(const std::wstring& text)
     return utf8;
 }
 
-bool SameIgnoringCase(const std::wstring& text, const wchar_t* ascii)
-{
-    std::size_t i = 0;
-    for (; i < text.size() && ascii[i] != L'\0'; ++i) {
-        if (std::towlower(text[i]) != static_cast<std::wint_t>(ascii[i]))
-            return false;
-    }
-    return i == text.size() && ascii[i] == L'\0';
-}
-
 // False (with a message) on a command line it cannot follow.
 bool ParseArguments(int argc, wchar_t** argv, Options& options, bool& help)
 {
@@ -97,13 +87,15 @@ bool ParseArguments(int argc, wchar_t** argv, Options& options, bool& help)
                 value = argument.substr(11);
             else if (i + 1 < argc)
                 value = argv[++i];
-            if (SameIgnoringCase(value, L"ansi")) {
+            const std::string encoding = Utf8(value);
+            if (pelrin::EqualsIgnoringAsciiCase(encoding, "ansi")) {
                 options.ansi = true;
-            } else if (SameIgnoringCase(value, L"utf-8") || SameIgnoringCase(value, L"utf8")) {
+            } else if (pelrin::EqualsIgnoringAsciiCase(encoding, "utf-8") ||
+                       pelrin::EqualsIgnoringAsciiCase(encoding, "utf8")) {
                 options.ansi = false;
             } else {
                 std::fprintf(stderr, "pelrin-check: --encoding takes utf-8 or ansi, not \"%s\"\n",
-                             Utf8(value).c_str());
+                             encoding.c_str());
                 return false;
             }
         } else {

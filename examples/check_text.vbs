@@ -11,7 +11,7 @@
 Option Explicit
 
 Dim fso, path, text, finder, spaces, apostrophe, words, engine, ignored, cache, list, phrase
-Dim i, best, count, bestPhrase, written, alternates, alternate, line, column, scanned, found
+Dim i, asked, best, count, bestPhrase, written, alternates, alternate, line, column, scanned, found
 
 Set fso = CreateObject("Scripting.FileSystemObject")
 If WScript.Arguments.Count <> 1 Then
@@ -92,8 +92,9 @@ End Sub
 
 line = 1: column = 1: scanned = 0: found = 0: i = 0
 Do While i < words.Count
-    If Not cache.Exists(Key(words(i).Value)) Then cache.Add Key(words(i).Value), engine.MatchWord(Key(words(i).Value))
-    list = cache(Key(words(i).Value))
+    asked = Key(words(i).Value)
+    If Not cache.Exists(asked) Then cache.Add asked, engine.MatchWord(asked)
+    list = cache(asked)
     best = 0
     If Not IsNull(list) Then
         For Each phrase In list
