@@ -1,7 +1,8 @@
 #include "check/engine_client_win.h"
 
-#include "base/last_error_win.h"
 #include "base/code_page_text_win.h"
+#include "base/last_error_win.h"
+#include "base/module_path_win.h"
 #include "base/win_owners.h"
 
 #include <cstdio>
@@ -22,21 +23,6 @@ HRESULT CreateByProgId(ComPtr<IPelrinEngine>& engine) noexcept
     return hr;
 }
 
-std::wstring ProgramPath()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 // Ends the access to an array's data that SafeArrayAccessData began.
 using ArrayAccess = UniqueResource<SAFEARRAY*, &SafeArrayUnaccessData>;
 
@@ -53,13 +39,11 @@ ActivationContext::~ActivationContext()
 HRESULT ActivationContext::Activate(WORD manifestResource) noexcept
 {
     std::wstring program;
-    try {
-        program = ProgramPath();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    const HRESULT found = GetModulePath(nullptr, program);
+    if (FAILED(found))
+        return found;
     const std::size_t slash = program.find_last_of(L"\\/");
-    if (program.empty() || slash == std::wstring::npos)
+    if (slash == std::wstring::npos)
         return LastErrorAsHresult();
     const std::wstring folder = program.substr(0, slash + 1);
 

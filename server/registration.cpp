@@ -3,6 +3,7 @@
 #include "base/code_page_text_win.h"
 #include "base/com_ptr.h"
 #include "base/last_error_win.h"
+#include "base/module_path_win.h"
 #include "base/win_owners.h"
 #include "server/registry/type_library_key.h"
 
@@ -13,9 +14,6 @@
 
 namespace pelrin {
 namespace {
-
-// Long enough for any path the system hands out (32,767 characters).
-constexpr DWORD kLongestModulePath = 32768;
 
 bool IsPathSeparator(char c) noexcept
 {
@@ -71,32 +69,6 @@ HRESULT CheckRegistrationPath(const std::wstring& wide, RegistrationPath& path) 
         return S_OK;
     } catch (const std::bad_alloc&) {
         path.wide.clear();
-        return E_OUTOFMEMORY;
-    }
-}
-
-HRESULT GetModulePath(HMODULE module, std::wstring& path) noexcept
-{
-    try {
-        // Read whole, however long, so that a long path is refused rather
-        // than registered cut short.
-        std::wstring buffer(MAX_PATH, L'\0');
-        for (;;) {
-            const auto size = static_cast<DWORD>(buffer.size());
-            const DWORD length = GetModuleFileNameW(module, buffer.data(), size);
-            if (length == 0)
-                return LastErrorAsHresult();
-            if (length < size) {
-                buffer.resize(length);
-                break;
-            }
-            if (size >= kLongestModulePath)
-                return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-            buffer.resize(2 * static_cast<std::size_t>(size));
-        }
-        path = std::move(buffer);
-        return S_OK;
-    } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
 }

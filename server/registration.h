@@ -21,9 +21,6 @@ struct RegistrationPath {
 // would be registered as the path of some other file: refuse both.
 HRESULT CheckRegistrationPath(const std::wstring& wide, RegistrationPath& path) noexcept;
 
-// The full path of a loaded module, however long.
-HRESULT GetModulePath(HMODULE module, std::wstring& path) noexcept;
-
 // The full path of a loaded module, checked as above.
 HRESULT GetRegistrationPath(HMODULE module, RegistrationPath& path) noexcept;
 

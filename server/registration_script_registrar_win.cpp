@@ -1,6 +1,7 @@
 #include "server/registration_script.h"
 
 #include "base/com_ptr.h"
+#include "base/module_path_win.h"
 #include "server/registration.h"
 #include "server/resource_ids.h"
 
