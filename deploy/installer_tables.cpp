@@ -32,11 +32,6 @@ std::string Joined(const std::vector<std::string>& fields)
     return line + "\r\n";
 }
 
-bool EndsWith(const std::string& text, std::string_view end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // The first three fields of a product or file version, as the installer
 // compares them; empty when the text is not a version (255.255.65535 at most
 // for the first three).
@@ -281,8 +276,8 @@ void CheckVersionedFiles(const Package& package, std::vector<std::string>& probl
         const std::string& file = cell("File");
         const std::string& name = cell("FileName");
         const std::string longName = ToLowerAscii(name.substr(name.find('|') + 1));
-        const bool program = EndsWith(longName, ".dll") || EndsWith(longName, ".exe") || EndsWith(longName, ".ocx") ||
-                             EndsWith(longName, ".sys");
+        const bool program = longName.ends_with(".dll") || longName.ends_with(".exe") || longName.ends_with(".ocx") ||
+                             longName.ends_with(".sys");
         const std::string& version = cell("Version");
         if (program && (version.empty() || cell("Language").empty()))
             problems.push_back("versioned files: " + file + " (" + name + ") has no version and language");
