@@ -32,35 +32,23 @@ std::string Joined(const std::vector<std::string>& fields)
     return line + "\r\n";
 }
 
-bool EndsWith(const std::string& text, std::string_view end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // The first three fields of a product or file version, as the installer
-// compares them; empty when the text is not a version (at most four fields,
-// 255.255.65535 for the first three).
-std::optional<std::array<unsigned long, 3>> VersionFields(const std::string& text, std::size_t* fieldCount = nullptr)
+// compares them; empty when the text is not a version (255.255.65535 at most
+// for the first three).
+std::optional<std::array<unsigned long, 3>> ComparedFields(const std::string& text, std::size_t* fieldCount = nullptr)
 {
-    std::array<unsigned long, 3> fields{};
-    std::size_t count = 0;
-    for (std::size_t start = 0;; ++count) {
-        const std::size_t dot = text.find('.', start);
-        const std::string field = text.substr(start, dot - start);
-        if (count == 4 || field.empty() || field.size() > 5 || field.find_first_not_of("0123456789") != std::string::npos)
+    const auto fields = VersionFields(text);
+    if (!fields)
+        return std::nullopt;
+    std::array<unsigned long, 3> compared{};
+    for (std::size_t i = 0; i < fields->size() && i < compared.size(); ++i) {
+        if ((*fields)[i] > (i < 2 ? 255u : 65535u))
             return std::nullopt;
-        const unsigned long value = std::stoul(field);
-        if (count < 3 && value > (count < 2 ? 255u : 65535u))
-            return std::nullopt;
-        if (count < 3)
-            fields[count] = value;
-        if (dot == std::string::npos)
-            break;
-        start = dot + 1;
+        compared[i] = (*fields)[i];
     }
     if (fieldCount != nullptr)
-        *fieldCount = count + 1;
-    return fields;
+        *fieldCount = fields->size();
+    return compared;
 }
 
 // A package's tables with the lookups the rules share.
@@ -242,7 +230,7 @@ void CheckUpgrades(const Package& package, std::vector<std::string>& problems)
 {
     std::size_t fieldCount = 0;
     const std::string productVersion = package.Property("ProductVersion");
-    const auto product = VersionFields(productVersion, &fieldCount);
+    const auto product = ComparedFields(productVersion, &fieldCount);
     if (!product)
         problems.push_back("ICE61: ProductVersion " + productVersion + " is not a product version");
     else if (fieldCount == 4 && productVersion.substr(productVersion.rfind('.')) != ".0")
@@ -264,8 +252,8 @@ void CheckUpgrades(const Package& package, std::vector<std::string>& problems)
             problems.push_back("ICE61: " + property + " is not in SecureCustomProperties");
         if (!properties.insert(property).second)
             problems.push_back("ICE61: " + property + " names more than one Upgrade row");
-        const auto low = minimum.empty() ? std::optional<std::array<unsigned long, 3>>{} : VersionFields(minimum);
-        const auto high = maximum.empty() ? std::optional<std::array<unsigned long, 3>>{} : VersionFields(maximum);
+        const auto low = minimum.empty() ? std::optional<std::array<unsigned long, 3>>{} : ComparedFields(minimum);
+        const auto high = maximum.empty() ? std::optional<std::array<unsigned long, 3>>{} : ComparedFields(maximum);
         if ((!minimum.empty() && !low) || (!maximum.empty() && !high))
             problems.push_back("ICE61: " + property + " has a range that is not of product versions");
         else if (low && high && *high < *low)
@@ -288,12 +276,12 @@ void CheckVersionedFiles(const Package& package, std::vector<std::string>& probl
         const std::string& file = cell("File");
         const std::string& name = cell("FileName");
         const std::string longName = ToLowerAscii(name.substr(name.find('|') + 1));
-        const bool program = EndsWith(longName, ".dll") || EndsWith(longName, ".exe") || EndsWith(longName, ".ocx") ||
-                             EndsWith(longName, ".sys");
+        const bool program = longName.ends_with(".dll") || longName.ends_with(".exe") || longName.ends_with(".ocx") ||
+                             longName.ends_with(".sys");
         const std::string& version = cell("Version");
         if (program && (version.empty() || cell("Language").empty()))
             problems.push_back("versioned files: " + file + " (" + name + ") has no version and language");
-        if (!version.empty() && !VersionFields(version))
+        if (!version.empty() && !ComparedFields(version))
             problems.push_back("versioned files: " + file + " has the version " + version);
         if (!version.empty() && hashed.count(file) != 0)
             problems.push_back("versioned files: " + file + " is versioned and has a hash");

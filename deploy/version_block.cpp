@@ -104,23 +104,30 @@ std::optional<VersionBlock> ReadVersionBlock(std::span<const std::uint8_t> modul
     return version;
 }
 
-std::string ProductVersion(const std::string& fileVersion)
+std::optional<std::vector<unsigned long>> VersionFields(std::string_view text)
 {
-    std::vector<unsigned> fields;
-    bool whole = false;
-    for (std::size_t start = 0; !whole && fields.size() <= 4;) {
-        const std::size_t dot = fileVersion.find('.', start);
-        const std::string field = fileVersion.substr(start, dot - start);
-        if (field.empty() || field.size() > 5 || field.find_first_not_of("0123456789") != std::string::npos)
-            break;
-        fields.push_back(static_cast<unsigned>(std::stoul(field)));
-        whole = dot == std::string::npos;
+    std::vector<unsigned long> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t dot = text.find('.', start);
+        const std::string_view field = text.substr(start, dot - start);
+        if (fields.size() == 4 || field.empty() || field.size() > 5 ||
+            field.find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
+        fields.push_back(std::stoul(std::string(field)));
+        if (dot == std::string_view::npos)
+            return fields;
         start = dot + 1;
     }
-    if (!whole || fields.size() != 4 || fields[0] > 255 || fields[1] > 255 || fields[3] >= 1000 ||
-        fields[2] * 1000 + fields[3] > 65535)
+}
+
+std::string ProductVersion(const std::string& fileVersion)
+{
+    const auto fields = VersionFields(fileVersion);
+    if (!fields || fields->size() != 4 || (*fields)[0] > 255 || (*fields)[1] > 255 || (*fields)[3] >= 1000 ||
+        (*fields)[2] * 1000 + (*fields)[3] > 65535)
         throw std::invalid_argument("no product version for file version " + fileVersion);
-    return std::to_string(fields[0]) + "." + std::to_string(fields[1]) + "." + std::to_string(fields[2] * 1000 + fields[3]);
+    return std::to_string((*fields)[0]) + "." + std::to_string((*fields)[1]) + "." +
+           std::to_string((*fields)[2] * 1000 + (*fields)[3]);
 }
 
 } // namespace pelrin::deploy

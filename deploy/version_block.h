@@ -8,6 +8,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace pelrin::deploy {
 
@@ -18,6 +20,11 @@ struct VersionBlock {
 
 // Empty when the bytes hold no version block.
 std::optional<VersionBlock> ReadVersionBlock(std::span<const std::uint8_t> module);
+
+// The fields of a dotted version as the installer writes one: one to four
+// fields of one to five digits each; empty for anything else. The range of
+// each field is the caller's to check.
+std::optional<std::vector<unsigned long>> VersionFields(std::string_view text);
 
 // The installer's product version of a release whose files carry
 // `fileVersion`: the installer compares only the first three fields of a

@@ -215,6 +215,8 @@ TEST(CheckInstallerPackage, EachRuleFailsOnATableThatBreaksIt)
              SetCell(p, "Upgrade", 0, "VersionMax", "1.0.0.5");
              SetCell(p, "Upgrade", 1, "VersionMin", "1.0.0.5");
          }},
+        {"ICE61", "product version out of the installer's range",
+         [](auto& p) { SetCell(p, "Property", 2, "Value", "1.256.5"); }},
         {"ICE61", "detected property not secure", [](auto& p) { SetCell(p, "Property", 4, "Value", "NEWER"); }},
         {"versioned files", "program without a version", [](auto& p) { SetCell(p, "File", 0, "Version", ""); }},
         {"versioned files", "versioned file with a hash",
